@@ -1,0 +1,209 @@
+#include "document/surface.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+namespace pixpad {
+
+namespace {
+constexpr std::size_t kAlign = 64;
+
+uint32_t* allocatePixels(std::size_t count)
+{
+    if (count == 0)
+        return nullptr;
+    std::size_t bytes = (count * sizeof(uint32_t) + kAlign - 1) / kAlign * kAlign;
+    void* p = std::aligned_alloc(kAlign, bytes);
+    if (!p)
+        throw std::bad_alloc();
+    return static_cast<uint32_t*>(p);
+}
+} // namespace
+
+Surface::Surface(int width, int height, Colour background)
+{
+    backColor_ = background & 0x00FFFFFF;
+    setSize(width, height);
+}
+
+Surface::Surface(const Surface& other) : backColor_(other.backColor_)
+{
+    setPicture(other);
+}
+
+Surface& Surface::operator=(const Surface& other)
+{
+    if (this != &other) {
+        setPicture(other);
+        backColor_ = other.backColor_;
+    }
+    return *this;
+}
+
+Surface::Surface(Surface&& other) noexcept
+    : pixels_(std::exchange(other.pixels_, nullptr)),
+      capacity_(std::exchange(other.capacity_, 0)),
+      width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      backColor_(other.backColor_)
+{
+}
+
+Surface& Surface::operator=(Surface&& other) noexcept
+{
+    if (this != &other) {
+        std::free(pixels_);
+        pixels_ = std::exchange(other.pixels_, nullptr);
+        capacity_ = std::exchange(other.capacity_, 0);
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+        backColor_ = other.backColor_;
+    }
+    return *this;
+}
+
+Surface::~Surface() { std::free(pixels_); }
+
+void Surface::reserve(std::size_t pixels)
+{
+    if (pixels <= capacity_)
+        return;
+    uint32_t* fresh = allocatePixels(pixels);
+    std::free(pixels_);
+    pixels_ = fresh;
+    capacity_ = pixels;
+}
+
+void Surface::setSizeUninitialised(int width, int height)
+{
+    if (width < 0 || height < 0)
+        throw std::invalid_argument("negative surface size");
+    if (width == 0 || height == 0)
+        width = height = 0;
+    reserve(static_cast<std::size_t>(width) * height);
+    width_ = width;
+    height_ = height;
+}
+
+void Surface::setPicture(const Surface& picture)
+{
+    if (&picture == this)
+        return;
+    setSizeUninitialised(picture.width_, picture.height_);
+    if (pixelCount())
+        std::memcpy(pixels_, picture.pixels_, pixelCount() * sizeof(uint32_t));
+}
+
+void Surface::clear() { fill(backColor_); }
+
+void Surface::setSize(int width, int height)
+{
+    setSizeUninitialised(width, height);
+    clear();
+}
+
+void Surface::fill(Colour c)
+{
+    std::fill_n(pixels_, pixelCount(), static_cast<uint32_t>(c) & 0x00FFFFFFu);
+}
+
+void Surface::fillRect(int x, int y, int w, int h, Colour c)
+{
+    int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    int x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    const uint32_t v = static_cast<uint32_t>(c) & 0x00FFFFFFu;
+    for (int yy = y0; yy < y1; ++yy)
+        std::fill(row(yy) + x0, row(yy) + x1, v);
+}
+
+void Surface::swapPixels(Surface& other) noexcept
+{
+    std::swap(pixels_, other.pixels_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+}
+
+Colour Surface::GetPixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return -1;
+    return static_cast<Colour>(row(y)[x]);
+}
+
+bool Surface::SetPixelV(int x, int y, Colour c)
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return false;
+    row(y)[x] = static_cast<uint32_t>(c) & 0x00FFFFFFu;
+    return true;
+}
+
+bool Surface::samePixels(const Surface& other) const
+{
+    return width_ == other.width_ && height_ == other.height_ &&
+           (pixelCount() == 0 ||
+            std::memcmp(pixels_, other.pixels_, pixelCount() * sizeof(uint32_t)) == 0);
+}
+
+void drawInvert(Surface& dst)
+{
+    uint32_t* p = dst.data();
+    const std::size_t n = dst.pixelCount();
+    for (std::size_t i = 0; i < n; ++i)
+        p[i] ^= 0x00FFFFFFu;
+}
+
+void invertFrom(const Surface& src, Surface& dst)
+{
+    dst.setSizeUninitialised(src.width(), src.height());
+    const uint32_t* s = src.data();
+    uint32_t* d = dst.data();
+    const std::size_t n = src.pixelCount();
+    for (std::size_t i = 0; i < n; ++i)
+        d[i] = s[i] ^ 0x00FFFFFFu;
+}
+
+void drawMirrored(const Surface& src, Surface& dst, int cornerX, int cornerY, int width, int height)
+{
+    const int w = src.width(), h = src.height();
+    const bool mirrorX = width < 0, mirrorY = height < 0;
+    if ((mirrorX ? -width : width) != w || (mirrorY ? -height : height) != h ||
+        dst.width() != w || dst.height() != h || cornerX != (mirrorX ? w : 0) ||
+        cornerY != (mirrorY ? h : 0))
+        throw std::invalid_argument("drawMirrored supports whole, same-size draws only");
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* s = src.row(mirrorY ? h - 1 - y : y);
+        uint32_t* d = dst.row(y);
+        if (mirrorX)
+            std::reverse_copy(s, s + w, d);
+        else
+            std::copy(s, s + w, d);
+    }
+}
+
+void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, int srcH)
+{
+    dstW = std::min(dstW, dst.width());
+    dstH = std::min(dstH, dst.height());
+    srcW = std::min(srcW, src.width());
+    srcH = std::min(srcH, src.height());
+    if (dstW <= 0 || dstH <= 0 || srcW <= 0 || srcH <= 0)
+        return;
+    // Nearest pixel: destination pixel centre (x + 0.5) maps to source x * srcW / dstW.
+    for (int y = 0; y < dstH; ++y) {
+        const int sy = static_cast<int>((2LL * y + 1) * srcH / (2LL * dstH));
+        const uint32_t* s = src.row(sy);
+        uint32_t* d = dst.row(y);
+        for (int x = 0; x < dstW; ++x)
+            d[x] = s[(2LL * x + 1) * srcW / (2LL * dstW)];
+    }
+}
+
+} // namespace pixpad
