@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev
-  xvfb xauth
+  xvfb xauth desktop-file-utils
   clang libclang-rt-dev
 )
 
