@@ -1,56 +1,239 @@
 #include "document/io/imageio.h"
 
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QLocale>
 #include <QSaveFile>
+#include <QStringList>
+
+#include "document/io/completeness.h"
+#include "document/io/pixelconvert.h"
 
 namespace pixpad {
 
 namespace {
+
 QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString openError(const QString& path, const QString& reason)
+{
+    return QObject::tr("Cannot open %1: %2").arg(nativePath(path), reason);
+}
+
+QString sizeText(long long w, long long h) { return QStringLiteral("%1 \u00d7 %2").arg(w).arg(h); }
+
+// The reason a picture of w x h can't be a document, or empty when it can.
+QString sizeProblem(long long w, long long h)
+{
+    if (w <= 0 || h <= 0)
+        return QObject::tr("the picture claims a size of %1 pixels, which holds no pixels.").arg(sizeText(w, h));
+    if (w > kMaxPictureSide || h > kMaxPictureSide)
+        return QObject::tr("the picture is %1 pixels; Pixpad opens pictures up to %2 pixels wide and high.")
+            .arg(sizeText(w, h)).arg(kMaxPictureSide);
+    if (w * h > kMaxPicturePixels)
+        return QObject::tr("the picture is %1 pixels, more than the %2 pixels (16384 \u00d7 16384) Pixpad can hold.")
+            .arg(sizeText(w, h), QLocale::c().toString(kMaxPicturePixels));
+    return {};
+}
+
+// Qt's readers report some damage only as a logged warning (the JPEG reader's
+// "Premature end of JPEG file" comes with a picture whose missing part is
+// grey). While a file is decoded, messages logged on the decoding thread are
+// collected instead of printed; messages of other threads pass through.
+thread_local QStringList* tCapture = nullptr;
+QtMessageHandler gPreviousHandler = nullptr;
+
+void captureHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (tCapture) {
+        tCapture->append(message);
+        return;
+    }
+    if (gPreviousHandler)
+        gPreviousHandler(type, context, message);
+}
+
+class WarningCapture {
+public:
+    explicit WarningCapture(QStringList& sink)
+    {
+        gPreviousHandler = qInstallMessageHandler(captureHandler);
+        tCapture = &sink;
+    }
+    ~WarningCapture()
+    {
+        tCapture = nullptr;
+        qInstallMessageHandler(gPreviousHandler);
+    }
+    WarningCapture(const WarningCapture&) = delete;
+    WarningCapture& operator=(const WarningCapture&) = delete;
+};
+
+// Warnings that mean part of the picture was never decoded. "Extraneous bytes
+// before marker" is left out on purpose: it is common in camera files whose
+// picture is complete, and other viewers open them without complaint.
+QString damageWarning(const QStringList& messages)
+{
+    for (const QString& m : messages) {
+        if (m.contains(QLatin1String("extraneous bytes"), Qt::CaseInsensitive))
+            continue;
+        if (m.contains(QLatin1String("Premature end"), Qt::CaseInsensitive)
+            || m.contains(QLatin1String("Corrupt JPEG data"), Qt::CaseInsensitive)
+            || m.contains(QLatin1String("truncated"), Qt::CaseInsensitive))
+            return m;
+    }
+    return {};
+}
+
+// QImageReader's allocation limit is process-wide, so it is set for the one
+// decode and put back afterwards. The limit is what the reported size needs at
+// 8 bytes a pixel (16 bits a channel, the widest format the usual readers
+// produce), rounded up to whole MiB: a file can't make the decoder allocate
+// more than its checked header allows. Without a reported size the budget's
+// own 4 bytes a pixel (1 GiB) is the limit.
+class AllocationLimit {
+public:
+    explicit AllocationLimit(QSize size) : previous_(QImageReader::allocationLimit())
+    {
+        constexpr long long kMiB = 1024 * 1024;
+        long long bytes = size.isValid() ? static_cast<long long>(size.width()) * size.height() * 8
+                                         : kMaxPicturePixels * 4;
+        QImageReader::setAllocationLimit(static_cast<int>(std::max(1LL, (bytes + kMiB - 1) / kMiB)));
+    }
+    ~AllocationLimit() { QImageReader::setAllocationLimit(previous_); }
+    AllocationLimit(const AllocationLimit&) = delete;
+    AllocationLimit& operator=(const AllocationLimit&) = delete;
+
+private:
+    int previous_;
+};
+
+// The message handler and the allocation limit are process-wide: one decode
+// at a time.
+std::mutex gDecodeMutex;
+
+QString readerFailure(const QImageReader& reader)
+{
+    switch (reader.error()) {
+    case QImageReader::FileNotFoundError:
+        return QObject::tr("the file does not exist.");
+    case QImageReader::DeviceError:
+        return QObject::tr("the file can't be read (%1).").arg(reader.errorString());
+    case QImageReader::UnsupportedFormatError:
+        return QObject::tr("it is not a picture, or not in a format Pixpad reads (BMP, GIF, JPEG, PNG...).");
+    case QImageReader::InvalidDataError:
+    case QImageReader::UnknownError:
+    default:
+        return QObject::tr("the picture data is damaged or cut short (%1).").arg(reader.errorString());
+    }
+}
+
+bool decode(const QString& path, Colour background, Surface& out, QString& error)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = openError(path, QObject::tr("the file does not exist."));
+        return false;
+    }
+    if (info.isDir()) {
+        error = openError(path, QObject::tr("it is a folder, not a picture file."));
+        return false;
+    }
+    // Devices, pipes and sockets could block or never end.
+    if (!info.isFile()) {
+        error = openError(path, QObject::tr("it is not an ordinary file."));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = openError(path, QObject::tr("the file can't be read (%1).").arg(file.errorString()));
+        return false;
+    }
+    if (file.size() == 0) {
+        error = openError(path, QObject::tr("the file is empty."));
+        return false;
+    }
+
+    std::lock_guard lock(gDecodeMutex);
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+    if (!reader.canRead()) {
+        error = openError(path, readerFailure(reader));
+        return false;
+    }
+    const QByteArray format = reader.format();
+    const QSize claimed = reader.size();
+    if (claimed.isValid()) {
+        const QString problem = sizeProblem(claimed.width(), claimed.height());
+        if (!problem.isEmpty()) {
+            error = openError(path, problem);
+            return false;
+        }
+    }
+    {
+        QFile again(path);
+        if (!again.open(QIODevice::ReadOnly)) {
+            error = openError(path, QObject::tr("the file can't be read (%1).").arg(again.errorString()));
+            return false;
+        }
+        const QString incomplete = checkPictureComplete(again, format);
+        if (!incomplete.isEmpty()) {
+            error = openError(path, incomplete);
+            return false;
+        }
+    }
+
+    QImage image;
+    QStringList warnings;
+    {
+        AllocationLimit limit(claimed);
+        WarningCapture capture(warnings);
+        image = reader.read();
+    }
+    if (image.isNull()) {
+        error = openError(path, readerFailure(reader));
+        return false;
+    }
+    const QString damage = damageWarning(warnings);
+    if (!damage.isEmpty()) {
+        error = openError(path, QObject::tr("the picture data is damaged or cut short (%1).").arg(damage));
+        return false;
+    }
+    // A reader that reported no size in advance is held to the same limits now.
+    const QString problem = sizeProblem(image.width(), image.height());
+    if (!problem.isEmpty()) {
+        error = openError(path, problem);
+        return false;
+    }
+
+    try {
+        imageToSurface(image, background, out);
+    } catch (const std::bad_alloc&) {
+        error = openError(path, QObject::tr("there is not enough memory for a picture of %1 pixels.")
+                                    .arg(sizeText(image.width(), image.height())));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool loadPictureFile(const QString& path, Colour background, Surface& out, QString& error)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        error = QObject::tr("Cannot open %1: %2").arg(nativePath(path), reader.errorString());
+    Surface picture;
+    if (!decode(path, background, picture, error))
         return false;
-    }
-    if (image.width() > kMaxPictureSide || image.height() > kMaxPictureSide) {
-        error = QObject::tr("Cannot open %1: the picture is larger than %2 pixels.")
-                    .arg(nativePath(path)).arg(kMaxPictureSide);
-        return false;
-    }
-    if (image.hasAlphaChannel()) {
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(QColor(getred(background), getgreen(background), getblue(background)));
-        // Compositing happens below via convertTo on the flattened copy.
-        QImage src = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < src.height(); ++y) {
-            const QRgb* s = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-            QRgb* d = reinterpret_cast<QRgb*>(flat.scanLine(y));
-            for (int x = 0; x < src.width(); ++x)
-                if (qAlpha(s[x]) != 0)
-                    d[x] = s[x];
-        }
-        image = flat;
-    }
-    image = image.convertToFormat(QImage::Format_RGB32);
-    Surface s(0, 0, background);
-    s.setSizeUninitialised(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        uint32_t* dst = s.row(y);
-        for (int x = 0; x < image.width(); ++x)
-            dst[x] = static_cast<uint32_t>(composeColour(qRed(src[x]), qGreen(src[x]), qBlue(src[x])));
-    }
-    out = std::move(s);
+    out = std::move(picture);
     return true;
 }
 
@@ -63,49 +246,138 @@ bool openPicture(Document& doc, const QString& path, QString& error)
     return true;
 }
 
-static QImage toImage(const Surface& picture)
+namespace {
+
+QString saveError(const QString& path, const QString& reason)
 {
-    QImage image(picture.width(), picture.height(), QImage::Format_RGB888);
-    for (int y = 0; y < picture.height(); ++y) {
-        uchar* d = image.scanLine(y);
-        const uint32_t* s = picture.row(y);
-        for (int x = 0; x < picture.width(); ++x) {
-            d[3 * x] = static_cast<uchar>(s[x]);
-            d[3 * x + 1] = static_cast<uchar>(s[x] >> 8);
-            d[3 * x + 2] = static_cast<uchar>(s[x] >> 16);
-        }
-    }
-    return image;
+    return QObject::tr("Cannot save %1: %2").arg(nativePath(path), reason);
 }
 
-static bool saveAs(const Surface& picture, const QString& path, const char* format, QString& error)
+// The reasons a save can't even start, in words rather than errno text.
+bool checkTarget(const QString& path, QString& error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = QObject::tr("Cannot save %1: %2").arg(nativePath(path), file.errorString());
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        error = saveError(path, QObject::tr("a folder of that name is in the way."));
         return false;
     }
-    QImageWriter writer(&file, format);
-    if (!writer.write(toImage(picture))) {
-        error = QObject::tr("Cannot save %1: %2").arg(nativePath(path), writer.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = QObject::tr("Cannot save %1: %2").arg(nativePath(path), file.errorString());
+    const QDir folder = info.absoluteDir();
+    if (!folder.exists()) {
+        error = saveError(path, QObject::tr("the folder %1 does not exist.").arg(nativePath(folder.path())));
         return false;
     }
     return true;
 }
 
+bool openForSave(QSaveFile& file, const QString& path, QString& error)
+{
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = saveError(path, QObject::tr("the file can't be written (%1).").arg(file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool commitSave(QSaveFile& file, const QString& path, QString& error)
+{
+    if (!file.commit()) {
+        error = saveError(path, QObject::tr("the file could not be written completely (%1); "
+                                            "any earlier file of that name is unchanged.")
+                                    .arg(file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+void putLe16(uint8_t* p, uint32_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void putLe32(uint8_t* p, uint32_t v)
+{
+    putLe16(p, v);
+    putLe16(p + 2, v >> 16);
+}
+
+} // namespace
+
 bool savePictureBmp(const Surface& picture, const QString& path, QString& error)
 {
-    return saveAs(picture, path, "bmp", error);
+    if (picture.isEmpty()) {
+        error = saveError(path, QObject::tr("there is no picture to save."));
+        return false;
+    }
+    if (!checkTarget(path, error))
+        return false;
+
+    const int w = picture.width(), h = picture.height();
+    const qint64 stride = (static_cast<qint64>(w) * 3 + 3) / 4 * 4;
+    const qint64 imageBytes = stride * h;
+    constexpr int kHeaderBytes = 14 + 40;
+    if (imageBytes + kHeaderBytes > 0xFFFFFFFFLL) {
+        error = saveError(path, QObject::tr("the picture is too large for a BMP file."));
+        return false;
+    }
+
+    uint8_t header[kHeaderBytes] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    putLe32(header + 2, static_cast<uint32_t>(kHeaderBytes + imageBytes));
+    putLe32(header + 10, kHeaderBytes);
+    putLe32(header + 14, 40);
+    putLe32(header + 18, static_cast<uint32_t>(w));
+    putLe32(header + 22, static_cast<uint32_t>(h)); // positive: rows run bottom-up
+    putLe16(header + 26, 1);
+    putLe16(header + 28, 24);
+    putLe32(header + 30, 0); // BI_RGB
+    putLe32(header + 34, static_cast<uint32_t>(imageBytes));
+    putLe32(header + 38, 2835); // 72 dots per inch
+    putLe32(header + 42, 2835);
+
+    QSaveFile file(path);
+    if (!openForSave(file, path, error))
+        return false;
+    file.write(reinterpret_cast<const char*>(header), kHeaderBytes);
+
+    // Rows go out in batches of about a MiB; the padding bytes stay zero.
+    const int rowsPerChunk = static_cast<int>(std::max<qint64>(1, (1 << 20) / stride));
+    std::vector<uint8_t> chunk(static_cast<std::size_t>(stride * std::min(rowsPerChunk, h)), 0);
+    for (int y = h - 1; y >= 0;) {
+        const int n = std::min(rowsPerChunk, y + 1);
+        for (int i = 0; i < n; ++i)
+            rowToBgr(picture.row(y - i), chunk.data() + i * stride, w);
+        if (file.write(reinterpret_cast<const char*>(chunk.data()), stride * n) != stride * n)
+            break; // commit() reports the failure and removes the temporary file
+        y -= n;
+    }
+    return commitSave(file, path, error);
 }
 
 bool savePicturePng(const Surface& picture, const QString& path, QString& error)
 {
-    return saveAs(picture, path, "png", error);
+    if (picture.isEmpty()) {
+        error = saveError(path, QObject::tr("there is no picture to save."));
+        return false;
+    }
+    if (!checkTarget(path, error))
+        return false;
+    const QImage image = surfaceToImage(picture);
+    if (image.isNull()) {
+        error = saveError(path, QObject::tr("there is not enough memory to prepare the picture."));
+        return false;
+    }
+    QSaveFile file(path);
+    if (!openForSave(file, path, error))
+        return false;
+    QImageWriter writer(&file, "png");
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        error = saveError(path, QObject::tr("the picture could not be written (%1).").arg(writer.errorString()));
+        return false;
+    }
+    return commitSave(file, path, error);
 }
 
 } // namespace pixpad

@@ -1,0 +1,22 @@
+#pragma once
+// Structural checks that a picture file holds everything its headers promise.
+//
+// Qt's readers are lenient with damaged files: the BMP reader returns a full
+// size picture from a file cut in half, the GIF reader returns a partly
+// decoded first frame, and the JPEG reader fills what is missing with grey and
+// only logs a warning. Walking the file's own structure is the dependable way
+// to tell a complete file from a cut one; it reads the file once, in small
+// pieces, and never allocates anything of the picture's size.
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+namespace pixpad {
+
+// `format` is what QImageReader::format() reported ("bmp", "jpeg", "gif"...).
+// Returns an empty string when the file is complete (or of a format without a
+// check here), otherwise the reason in plain words. The device is read from
+// its start; its position afterwards is undefined.
+QString checkPictureComplete(QIODevice& file, const QByteArray& format);
+
+} // namespace pixpad
