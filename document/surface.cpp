@@ -6,6 +6,9 @@
 #include <new>
 #include <stdexcept>
 #include <utility>
+#include <vector>
+
+#include "document/workers.h"
 
 namespace pixpad {
 
@@ -152,12 +155,55 @@ bool Surface::samePixels(const Surface& other) const
             std::memcmp(pixels_, other.pixels_, pixelCount() * sizeof(uint32_t)) == 0);
 }
 
+namespace {
+
+// The drawing calls below split their work into bands of about this many
+// pixels and hand the bands to all cores. Each output pixel depends only on
+// the source, so the result is the same on any number of threads; a small
+// picture is one band and never wakes a helper.
+constexpr std::size_t kBandPixels = std::size_t(1) << 16;
+
+template <class Fn>
+void forPixelBands(std::size_t count, Fn fn)
+{
+    const std::size_t bands = (count + kBandPixels - 1) / kBandPixels;
+    if (bands <= 1) {
+        if (count)
+            fn(std::size_t(0), count);
+        return;
+    }
+    Workers::shared().parallelFor(static_cast<int>(bands), [&](int b) {
+        const std::size_t begin = static_cast<std::size_t>(b) * kBandPixels;
+        fn(begin, std::min(begin + kBandPixels, count));
+    });
+}
+
+template <class Fn>
+void forRowBands(int rows, int width, Fn fn)
+{
+    if (rows <= 0 || width <= 0)
+        return;
+    const int perBand = static_cast<int>(std::max<std::size_t>(1, kBandPixels / width));
+    const int bands = (rows + perBand - 1) / perBand;
+    if (bands == 1) {
+        fn(0, rows);
+        return;
+    }
+    Workers::shared().parallelFor(bands, [&](int b) {
+        const int begin = b * perBand;
+        fn(begin, std::min(begin + perBand, rows));
+    });
+}
+
+} // namespace
+
 void drawInvert(Surface& dst)
 {
     uint32_t* p = dst.data();
-    const std::size_t n = dst.pixelCount();
-    for (std::size_t i = 0; i < n; ++i)
-        p[i] ^= 0x00FFFFFFu;
+    forPixelBands(dst.pixelCount(), [p](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            p[i] ^= 0x00FFFFFFu;
+    });
 }
 
 void invertFrom(const Surface& src, Surface& dst)
@@ -165,9 +211,12 @@ void invertFrom(const Surface& src, Surface& dst)
     dst.setSizeUninitialised(src.width(), src.height());
     const uint32_t* s = src.data();
     uint32_t* d = dst.data();
-    const std::size_t n = src.pixelCount();
-    for (std::size_t i = 0; i < n; ++i)
-        d[i] = s[i] ^ 0x00FFFFFFu;
+    forPixelBands(src.pixelCount(), [s, d](std::size_t begin, std::size_t end) {
+        const uint32_t* __restrict from = s + begin;
+        uint32_t* __restrict to = d + begin;
+        for (std::size_t i = 0, n = end - begin; i < n; ++i)
+            to[i] = from[i] ^ 0x00FFFFFFu;
+    });
 }
 
 void drawMirrored(const Surface& src, Surface& dst, int cornerX, int cornerY, int width, int height)
@@ -178,14 +227,25 @@ void drawMirrored(const Surface& src, Surface& dst, int cornerX, int cornerY, in
         dst.width() != w || dst.height() != h || cornerX != (mirrorX ? w : 0) ||
         cornerY != (mirrorY ? h : 0))
         throw std::invalid_argument("drawMirrored supports whole, same-size draws only");
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* s = src.row(mirrorY ? h - 1 - y : y);
-        uint32_t* d = dst.row(y);
-        if (mirrorX)
-            std::reverse_copy(s, s + w, d);
-        else
-            std::copy(s, s + w, d);
+    if (&src == &dst) {
+        // The one draw where source and destination could meet; no caller
+        // does it, and bands on other threads would read rows already written.
+        const Surface copy = src;
+        drawMirrored(copy, dst, cornerX, cornerY, width, height);
+        return;
     }
+    forRowBands(h, w, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            const uint32_t* __restrict s = src.row(mirrorY ? h - 1 - y : y);
+            uint32_t* __restrict d = dst.row(y);
+            if (mirrorX) {
+                for (int x = 0; x < w; ++x)
+                    d[x] = s[w - 1 - x];
+            } else {
+                std::memcpy(d, s, static_cast<std::size_t>(w) * sizeof(uint32_t));
+            }
+        }
+    });
 }
 
 void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, int srcH)
@@ -196,14 +256,40 @@ void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, 
     srcH = std::min(srcH, src.height());
     if (dstW <= 0 || dstH <= 0 || srcW <= 0 || srcH <= 0)
         return;
-    // Nearest pixel: destination pixel centre (x + 0.5) maps to source x * srcW / dstW.
-    for (int y = 0; y < dstH; ++y) {
-        const int sy = static_cast<int>((2LL * y + 1) * srcH / (2LL * dstH));
-        const uint32_t* s = src.row(sy);
-        uint32_t* d = dst.row(y);
-        for (int x = 0; x < dstW; ++x)
-            d[x] = s[(2LL * x + 1) * srcW / (2LL * dstW)];
-    }
+    // Nearest pixel by pixel centres, each direction on its own: the centre
+    // x + 0.5 of a destination pixel lies at (x + 0.5) * srcW / dstW in the
+    // source, and the source pixel holding that point is taken, that is
+    // floor((2x + 1) * srcW / (2 * dstW)) in exact integers. Enlarging by a
+    // whole factor k repeats every pixel k times; shrinking by k keeps the
+    // middle pixel of each group (the later of the two middle ones for even k).
+    std::vector<int> column(static_cast<std::size_t>(dstW));
+    for (int x = 0; x < dstW; ++x)
+        column[x] = static_cast<int>((2LL * x + 1) * srcW / (2LL * dstW));
+    const int* __restrict col = column.data();
+
+    forRowBands(dstH, dstW, [&](int begin, int end) {
+        int previous = -1;
+        for (int y = begin; y < end; ++y) {
+            const int sy = static_cast<int>((2LL * y + 1) * srcH / (2LL * dstH));
+            uint32_t* __restrict d = dst.row(y);
+            if (sy == previous) {
+                // Enlarging repeats rows: copy the row just made.
+                std::memcpy(d, dst.row(y - 1), static_cast<std::size_t>(dstW) * sizeof(uint32_t));
+                continue;
+            }
+            previous = sy;
+            const uint32_t* __restrict s = src.row(sy);
+            if (dstW == srcW) {
+                std::memcpy(d, s, static_cast<std::size_t>(dstW) * sizeof(uint32_t));
+            } else if (dstW == 2 * srcW) {
+                for (int x = 0; x < srcW; ++x)
+                    d[2 * x] = d[2 * x + 1] = s[x];
+            } else {
+                for (int x = 0; x < dstW; ++x)
+                    d[x] = s[col[x]];
+            }
+        }
+    });
 }
 
 } // namespace pixpad
