@@ -111,11 +111,6 @@ resizeDialog::resizeDialog(QWidget* owner, int imageWidth, int imageHeight)
     connect(Command1, &QPushButton::clicked, this, &resizeDialog::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &resizeDialog::Command2_Click);
 
-    if (owner) {
-        const QRect o = owner->window()->frameGeometry();
-        move(o.center().x() - width() / 2, o.center().y() - height() / 2);
-    }
-
     Form_Load(imageWidth, imageHeight);
 }
 
@@ -139,6 +134,20 @@ void resizeDialog::Form_Load(int imageWidth, int imageHeight)
         Check1->setEnabled(false);
         Text3->clear();
     }
+}
+
+void resizeDialog::showEvent(QShowEvent* event)
+{
+    // Centred on the owner once, when first shown: only then are the window
+    // frame's margins known, and later showings keep where the user moved it.
+    if (!placed && parentWidget()) {
+        placed = true;
+        const QRect owner = parentWidget()->window()->frameGeometry();
+        QRect frame = frameGeometry();
+        frame.moveCenter(owner.center());
+        move(frame.topLeft());
+    }
+    QWidget::showEvent(event);
 }
 
 bool resizeDialog::tieUsable() const

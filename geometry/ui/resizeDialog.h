@@ -4,12 +4,14 @@
 // the class is resizeDialog.
 //
 // Where it differs from what a reader might assume:
+// - "Ok" hands the size on and closes; the listener does the resizing.
 // - Without a picture (height 0) there is no aspect ratio: the tie is cleared
 //   and disabled, so nothing ever divides by a zero ratio.
 // - A counterpart computed through the tie that exceeds 32767 (width 9999 of
 //   a very tall picture) is shown as the whole number it is, so the user sees
-//   why "Ok" then refuses it. The 4-character limit applies to typing only:
-//   a computed 5-digit counterpart is never cut short.
+//   why "Ok" then refuses it; one too large to be a size at all (only pasted
+//   text gets there) clears the box. The 4-character limit applies to typing
+//   only: a computed 5-digit counterpart is never cut short.
 // - "Ok" accepts only sizes from 1 to 32767 each; anything else gets a message
 //   and the dialog stays open.
 #include <QWidget>
@@ -39,6 +41,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     // Every message of the dialog goes through here; tests capture it
     // instead of blocking on a message box.
@@ -59,6 +62,7 @@ private:
     bool readSize(QLineEdit* box, const QString& what, int& out);
 
     float AspectRatio = 0.0f;
+    bool placed = false;
 
     QGroupBox* Frame1 = nullptr;
     QLabel* Label1 = nullptr;
