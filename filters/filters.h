@@ -9,6 +9,15 @@
 
 namespace pixpad {
 
+// A kernel whose sums leave the 16-bit range on this picture. The pass is
+// refused before anything changes, so the picture and the undo copy stay.
+class FilterOverflow : public Overflow16 {
+public:
+    FilterOverflow()
+        : Overflow16("The filter's sums exceed the allowed range (-32768 to 32767) for this "
+                     "picture; nothing was changed.") {}
+};
+
 // The convolution with doc.filter (Matrix, Divide, Bias, HalfSize).
 bool dofiltering(Document& doc);
 bool smooth(Document& doc);   // "Smooth": 3x3 mean
