@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "document/int16.h"
@@ -67,9 +65,10 @@ double leadingNumber(const QString& text)
             num += exp;
         }
     }
-    // strtod with only ASCII digits, sign, '.' and 'e' in the string; the
-    // program's own locale never changes LC_NUMERIC away from "C".
-    return std::strtod(num.c_str(), nullptr);
+    // QString::toDouble always reads '.' as the decimal point (strtod would
+    // follow the user's locale, which Qt installs), gives infinity past the
+    // double range and 0 below it.
+    return QString::fromLatin1(num.data(), static_cast<qsizetype>(num.size())).toDouble();
 }
 
 std::optional<int16_t> boxValue16(const QString& text)

@@ -169,6 +169,9 @@ TEST(Form3Reading, LeadingNumberAgreesWithAPatternModel)
     EXPECT_EQ(pixpad::boxValue16("9e9"), std::nullopt);
     EXPECT_EQ(pixpad::boxValue16("-32768.5"), -32768);
     EXPECT_EQ(pixpad::boxValue16("32767.5"), std::nullopt);
+    EXPECT_EQ(pixpad::boxValue16("1e999"), std::nullopt);
+    EXPECT_EQ(pixpad::boxValue16("-1e999"), std::nullopt);
+    EXPECT_EQ(pixpad::boxValue16("1e-999"), 0);
 
     // Random texts from the characters that can reach a box, against a
     // regular expression for "the number the text begins with".
