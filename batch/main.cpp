@@ -151,6 +151,42 @@ void printHelp()
         "custom:3:9:0:1,1,1,1,1,1,1,1,1\n");
 }
 
+// libpng prints its complaints about a damaged file straight to standard
+// error, bypassing Qt's logging; the refusal already says what is wrong, in
+// one line. While a file is read, standard error goes to a temporary file;
+// afterwards everything but those complaints is passed on.
+class QuietDecoders {
+public:
+    QuietDecoders()
+    {
+        std::fflush(stderr);
+        capture_ = std::tmpfile();
+        saved_ = capture_ ? dup(STDERR_FILENO) : -1;
+        if (saved_ >= 0)
+            dup2(fileno(capture_), STDERR_FILENO);
+    }
+    ~QuietDecoders()
+    {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        std::rewind(capture_);
+        char line[4096];
+        while (std::fgets(line, sizeof line, capture_))
+            if (std::strncmp(line, "libpng ", 7) != 0)
+                std::fputs(line, stderr);
+        std::fclose(capture_);
+    }
+    QuietDecoders(const QuietDecoders&) = delete;
+    QuietDecoders& operator=(const QuietDecoders&) = delete;
+
+private:
+    std::FILE* capture_ = nullptr;
+    int saved_ = -1;
+};
+
 bool endsWithPng(const std::string& name)
 {
     if (name.size() < 4)
@@ -183,7 +219,12 @@ int main(int argc, char** argv)
         doc.observer = &progress;
 
     QString error;
-    if (!openPicture(doc, QFile::decodeName(o.input.c_str()), error)) {
+    bool opened;
+    {
+        QuietDecoders quiet;
+        opened = openPicture(doc, QFile::decodeName(o.input.c_str()), error);
+    }
+    if (!opened) {
         std::fprintf(stderr, "pixpad-batch: %s\n", error.toLocal8Bit().constData());
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "document/io/completeness.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -194,8 +195,7 @@ QString checkGif(QIODevice& device)
 }
 
 // BMP: uncompressed rows must all be present (Qt's reader silently returns a
-// full-size picture from half a file). The last row is allowed to lack its
-// padding, which some writers leave out. Run-length data must reach its
+// full-size picture from half a file). Run-length data must reach its
 // end-of-bitmap code or cover every row.
 QString checkBmp(QIODevice& device)
 {
@@ -233,7 +233,9 @@ QString checkBmp(QIODevice& device)
     if (compression == kRgb || compression == kBitFields || compression == kAlphaBitFields) {
         const qint64 rowBits = width * bpp;
         const qint64 stride = (rowBits + 31) / 32 * 4;
-        const qint64 needed = offBits + stride * (rows - 1) + (rowBits + 7) / 8;
+        // Qt's reader reads whole padded rows; a file that lacks even the
+        // last row's padding leaves that row undecoded.
+        const qint64 needed = offBits + stride * rows;
         return fileSize < needed ? cutShort() : QString();
     }
     if (compression != kRle8 && compression != kRle4)
@@ -273,7 +275,83 @@ QString checkBmp(QIODevice& device)
     }
 }
 
+StatedSize stated(long long w, long long h) { return {true, w, h}; }
+
+StatedSize bmpSize(QIODevice& device)
+{
+    ByteReader in(device);
+    uint8_t head[26];
+    if (!in.read(head, 18) || head[0] != 'B' || head[1] != 'M')
+        return {};
+    const uint32_t headerSize = le32(head + 14);
+    if (headerSize == 12)
+        return in.read(head + 18, 4) ? stated(le16(head + 18), le16(head + 20)) : StatedSize();
+    if (headerSize < 40 || !in.read(head + 18, 8))
+        return {};
+    const long long w = static_cast<int32_t>(le32(head + 18));
+    const long long h = static_cast<int32_t>(le32(head + 22));
+    // A negative height is a top-down file of |h| rows.
+    return stated(w, h < 0 ? -h : h);
+}
+
+StatedSize gifSize(QIODevice& device)
+{
+    ByteReader in(device);
+    uint8_t head[10];
+    if (!in.read(head, 10) || std::memcmp(head, "GIF", 3) != 0)
+        return {};
+    const int w = le16(head + 6), h = le16(head + 8);
+    // A screen of no size leaves the size to the frames: the reader decides.
+    if (w == 0 || h == 0)
+        return {};
+    return stated(w, h);
+}
+
+StatedSize jpegSize(QIODevice& device)
+{
+    ByteReader in(device);
+    if (in.get() != 0xFF || in.get() != 0xD8)
+        return {};
+    for (;;) {
+        if (!in.skipPast(0xFF))
+            return {};
+        int marker;
+        do {
+            marker = in.get();
+        } while (marker == 0xFF);
+        if (marker < 0 || marker == 0xD9 || marker == 0xDA)
+            return {};
+        if (marker == 0x00 || marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        uint8_t seg[7];
+        if (!in.read(seg, 2))
+            return {};
+        const int length = seg[0] << 8 | seg[1];
+        const bool frameHeader = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8
+                                 && marker != 0xCC;
+        if (frameHeader) {
+            if (length < 7 || !in.read(seg + 2, 5))
+                return {};
+            return stated(seg[5] << 8 | seg[6], seg[3] << 8 | seg[4]);
+        }
+        if (length < 2 || !in.skip(length - 2))
+            return {};
+    }
+}
+
 } // namespace
+
+StatedSize statedPictureSize(QIODevice& file, const QByteArray& format)
+{
+    const QByteArray f = format.toLower();
+    if (f == "jpeg" || f == "jpg")
+        return jpegSize(file);
+    if (f == "gif")
+        return gifSize(file);
+    if (f == "bmp" || f == "dib")
+        return bmpSize(file);
+    return {};
+}
 
 QString checkPictureComplete(QIODevice& file, const QByteArray& format)
 {

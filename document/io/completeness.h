@@ -13,6 +13,18 @@
 
 namespace pixpad {
 
+// The picture size written in a BMP, GIF or JPEG header, read without asking
+// Qt: its readers refuse some sizes themselves (the BMP reader anything above
+// 16384 x 16384 pixels) with a vague "unable to read", and the GIF reader
+// decodes the first frame just to report a size. Sizes may be zero or negative: the
+// caller refuses those in plain words. "Not known" means not stated, or a
+// format whose header is not read here.
+struct StatedSize {
+    bool known = false;
+    long long width = 0, height = 0;
+};
+StatedSize statedPictureSize(QIODevice& file, const QByteArray& format);
+
 // `format` is what QImageReader::format() reported ("bmp", "jpeg", "gif"...).
 // Returns an empty string when the file is complete (or of a format without a
 // check here), otherwise the reason in plain words. The device is read from

@@ -164,7 +164,17 @@ bool decode(const QString& path, Colour background, Surface& out, QString& error
         return false;
     }
 
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        error = openError(path, QObject::tr("the file can't be read (%1).").arg(probe.errorString()));
+        return false;
+    }
+
     std::lock_guard lock(gDecodeMutex);
+    // Readers log what they find wrong even while only probing a header; the
+    // messages are collected for the whole visit so none reaches the console.
+    QStringList warnings;
+    WarningCapture capture(warnings);
     QImageReader reader(&file);
     reader.setAutoTransform(true);
     if (!reader.canRead()) {
@@ -172,32 +182,37 @@ bool decode(const QString& path, Colour background, Surface& out, QString& error
         return false;
     }
     const QByteArray format = reader.format();
-    const QSize claimed = reader.size();
-    if (claimed.isValid()) {
-        const QString problem = sizeProblem(claimed.width(), claimed.height());
+
+    // The size is checked before the reader is asked for anything that
+    // might allocate: first as the header states it, then as the reader
+    // reports it for formats whose headers are not read here.
+    const StatedSize stated = statedPictureSize(probe, format);
+    if (stated.known) {
+        const QString problem = sizeProblem(stated.width, stated.height);
         if (!problem.isEmpty()) {
             error = openError(path, problem);
             return false;
         }
     }
+    QImage image;
     {
-        QFile again(path);
-        if (!again.open(QIODevice::ReadOnly)) {
-            error = openError(path, QObject::tr("the file can't be read (%1).").arg(again.errorString()));
-            return false;
+        AllocationLimit limit(stated.known ? QSize(static_cast<int>(stated.width), static_cast<int>(stated.height))
+                                           : QSize());
+        if (!stated.known) {
+            const QSize reported = reader.size();
+            if (reported.isValid()) {
+                const QString problem = sizeProblem(reported.width(), reported.height());
+                if (!problem.isEmpty()) {
+                    error = openError(path, problem);
+                    return false;
+                }
+            }
         }
-        const QString incomplete = checkPictureComplete(again, format);
+        const QString incomplete = checkPictureComplete(probe, format);
         if (!incomplete.isEmpty()) {
             error = openError(path, incomplete);
             return false;
         }
-    }
-
-    QImage image;
-    QStringList warnings;
-    {
-        AllocationLimit limit(claimed);
-        WarningCapture capture(warnings);
         image = reader.read();
     }
     if (image.isNull()) {
@@ -269,21 +284,44 @@ bool checkTarget(const QString& path, QString& error)
     return true;
 }
 
+// Unbuffered, so that every write reaches the file system while we still
+// look at its result: with Qt's write buffer a write that fails later, when
+// the buffer is flushed by commit(), can go unnoticed (a full disk then
+// leaves a cut file that was reported as saved).
 bool openForSave(QSaveFile& file, const QString& path, QString& error)
 {
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = saveError(path, QObject::tr("the file can't be written (%1).").arg(file.errorString()));
         return false;
     }
     return true;
 }
 
+// A short write is not an error by itself (the disk may fill up midway), so
+// the rest is written again until it goes through or the system says why not.
+bool writeAll(QSaveFile& file, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const qint64 n = file.write(data, size);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+QString writeFailure(const QString& path, const QSaveFile& file)
+{
+    return saveError(path, QObject::tr("the file could not be written completely (%1); "
+                                       "any earlier file of that name is unchanged.")
+                               .arg(file.errorString()));
+}
+
 bool commitSave(QSaveFile& file, const QString& path, QString& error)
 {
     if (!file.commit()) {
-        error = saveError(path, QObject::tr("the file could not be written completely (%1); "
-                                            "any earlier file of that name is unchanged.")
-                                    .arg(file.errorString()));
+        error = writeFailure(path, file);
         return false;
     }
     return true;
@@ -339,18 +377,22 @@ bool savePictureBmp(const Surface& picture, const QString& path, QString& error)
     QSaveFile file(path);
     if (!openForSave(file, path, error))
         return false;
-    file.write(reinterpret_cast<const char*>(header), kHeaderBytes);
+    bool written = writeAll(file, reinterpret_cast<const char*>(header), kHeaderBytes);
 
     // Rows go out in batches of about a MiB; the padding bytes stay zero.
     const int rowsPerChunk = static_cast<int>(std::max<qint64>(1, (1 << 20) / stride));
     std::vector<uint8_t> chunk(static_cast<std::size_t>(stride * std::min(rowsPerChunk, h)), 0);
-    for (int y = h - 1; y >= 0;) {
+    for (int y = h - 1; written && y >= 0;) {
         const int n = std::min(rowsPerChunk, y + 1);
         for (int i = 0; i < n; ++i)
             rowToBgr(picture.row(y - i), chunk.data() + i * stride, w);
-        if (file.write(reinterpret_cast<const char*>(chunk.data()), stride * n) != stride * n)
-            break; // commit() reports the failure and removes the temporary file
+        written = writeAll(file, reinterpret_cast<const char*>(chunk.data()), stride * n);
         y -= n;
+    }
+    if (!written) {
+        error = writeFailure(path, file);
+        file.cancelWriting(); // removes the temporary file; the target is untouched
+        return false;
     }
     return commitSave(file, path, error);
 }
@@ -373,8 +415,10 @@ bool savePicturePng(const Surface& picture, const QString& path, QString& error)
         return false;
     QImageWriter writer(&file, "png");
     if (!writer.write(image)) {
+        error = file.error() != QFileDevice::NoError ? writeFailure(path, file)
+                                                      : saveError(path, QObject::tr("the picture could not be written (%1).")
+                                                                            .arg(writer.errorString()));
         file.cancelWriting();
-        error = saveError(path, QObject::tr("the picture could not be written (%1).").arg(writer.errorString()));
         return false;
     }
     return commitSave(file, path, error);
