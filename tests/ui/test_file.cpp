@@ -5,6 +5,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QMdiSubWindow>
 
 #include "app/PictureBox.h"
@@ -156,6 +160,58 @@ TEST(Save, AppendsBmpAndAsksBeforeReplacingTheFileReallyWritten)
     f.Ssna_Click();
     ASSERT_EQ(ed.messages.size(), 1u);
     EXPECT_TRUE(ed.messages[0].contains(QStringLiteral("x.bmp"))) << ed.messages[0].toStdString();
+}
+
+// A file named at start or dropped on the window opens as Open would open it.
+TEST(OpenWithoutTheDialog, DroppedAndNamedFilesOpenLikeOpen)
+{
+    uitest::Editor ed;
+    Form1& f = ed.form();
+    const Surface picture = uitest::randomPicture(30, 20, 13);
+    QString error;
+    const QString file = ed.path(QStringLiteral("drop.bmp"));
+    ASSERT_TRUE(savePictureBmp(picture, file, error));
+
+    auto drop = [&](QWidget* target, const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        const bool accepted = enter.isAccepted();
+        if (accepted) {
+            QDropEvent dropEvent(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &dropEvent);
+        }
+        QApplication::processEvents();
+        return accepted;
+    };
+
+    // Two files, or something that isn't a local file, are not taken.
+    EXPECT_FALSE(drop(&f, {QUrl::fromLocalFile(file), QUrl::fromLocalFile(file)}));
+    EXPECT_FALSE(drop(&f, {QUrl(QStringLiteral("https://example.org/a.bmp"))}));
+    EXPECT_EQ(ed.doc().ImageWidth, 0);
+
+    // Dropped on the frame: opened, laid out, with its undo copy.
+    EXPECT_TRUE(drop(ed.frame.get(), {QUrl::fromLocalFile(file)}));
+    EXPECT_TRUE(ed.doc().Picture1.samePixels(picture));
+    EXPECT_TRUE(ed.doc().Picture2.samePixels(picture));
+    EXPECT_EQ(QString::fromStdString(ed.doc().FileName), file);
+    EXPECT_EQ(f.Picture1->geometry(), QRect((1024 - 30 - 8) / 2, (768 - 20 - 85 + 1) / 2, 30, 20));
+
+    // Not while a pass runs.
+    bool acceptedDuringPass = true;
+    f.runPass([&](Document&) {
+        acceptedDuringPass = drop(&f, {QUrl::fromLocalFile(file)});
+        return true;
+    });
+    EXPECT_FALSE(acceptedDuringPass);
+
+    // A file that can't be opened: Open's message, the editor as it was.
+    EXPECT_FALSE(f.openFile(ed.path(QStringLiteral("nothing-here.gif"))));
+    ASSERT_EQ(ed.messages.size(), 1u);
+    EXPECT_TRUE(ed.messages[0].contains(QStringLiteral("nothing-here.gif")));
+    EXPECT_TRUE(ed.doc().Picture1.samePixels(picture));
+    EXPECT_EQ(QString::fromStdString(ed.doc().FileName), file);
 }
 
 } // namespace
