@@ -336,4 +336,23 @@ TEST_F(BatchTest, CustomKernelIsTheDialogsProcess)
         }
 }
 
+// Peak memory is what decides whether a big photo can be edited at all. A
+// 6000 x 4000 picture is 96 MB as a surface; the whole run (decode, undo
+// copy, passes, save) must stay within about four of those.
+TEST_F(BatchTest, BigPicturePeaksWithinFourPictureBuffers)
+{
+    Surface big(6000, 4000, 0);
+    for (int y = 0; y < big.height(); ++y)
+        for (int x = 0; x < big.width(); ++x)
+            big.row(y)[x] = static_cast<uint32_t>((x * 7 + y) & 0xFFFFFF);
+    const QString in = dir.path() + "/big.bmp";
+    QString error;
+    ASSERT_TRUE(savePictureBmp(big, in, error)) << error.toStdString();
+    big = Surface();
+    const RunResult r = runBatch({in.toStdString(), out("big-out.bmp"), "invert", "grayscale", "flip-vertical", "undo"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const long pictureKiB = 6000L * 4000 * 4 / 1024;
+    EXPECT_LT(r.maxRssKiB, 4 * pictureKiB) << "peak " << r.maxRssKiB / 1024 << " MiB";
+}
+
 } // namespace

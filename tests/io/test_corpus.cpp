@@ -261,6 +261,50 @@ TEST_F(Corpus, JpegFrameHeadersClaimingEverySize)
     check({"1x1.jpg", jpeg(pattern(1, 1)), Expect::Open, 1, 1, nullptr, {}});
 }
 
+// Run-length BMPs: a file that reaches its end-of-bitmap code opens with its
+// pixels; one that stops before its last rows is refused.
+QByteArray rle8Bmp(bool complete)
+{
+    const int w = 6, h = 3;
+    QByteArray data;
+    // Bottom row first: each row as runs of (count, palette index), then the
+    // end-of-line code; the last row ends with end-of-bitmap instead.
+    const int runs[h][2][2] = {{{4, 1}, {2, 2}}, {{6, 3}, {0, 0}}, {{1, 4}, {5, 5}}};
+    for (int r = 0; r < h; ++r) {
+        for (const auto& run : runs[r])
+            if (run[0]) {
+                data.append(static_cast<char>(run[0]));
+                data.append(static_cast<char>(run[1]));
+            }
+        data.append('\0');
+        data.append(r == h - 1 ? '\1' : '\0');
+    }
+    if (!complete)
+        data.truncate(4);
+    QByteArray b = bmp8(w, h, std::vector<uint8_t>(w * h, 0), greyPalette());
+    b.truncate(54 + 1024);
+    b[30] = 1; // BI_RLE8
+    b[34] = static_cast<char>(data.size());
+    b.append(data);
+    return b;
+}
+
+TEST_F(Corpus, RunLengthBmp)
+{
+    Surface want(6, 3, 0);
+    const auto colour = [](int i) {
+        const uint32_t c = greyPalette()[i];
+        return static_cast<uint32_t>(qRed(c) | qGreen(c) << 8 | qBlue(c) << 16);
+    };
+    for (int x = 0; x < 6; ++x) {
+        want.row(2)[x] = colour(x < 4 ? 1 : 2);
+        want.row(1)[x] = colour(3);
+        want.row(0)[x] = colour(x < 1 ? 4 : 5);
+    }
+    check({"rle.bmp", rle8Bmp(true), Expect::Open, 6, 3, &want, {}});
+    check({"rle-cut.bmp", rle8Bmp(false), Expect::Refuse, 0, 0, nullptr, "cut short"});
+}
+
 TEST_F(Corpus, BatchRefusesDamagedInputWithoutWritingAndWithoutTheClaimedMemory)
 {
     struct Case { std::string name; QByteArray bytes; };
