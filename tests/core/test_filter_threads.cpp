@@ -64,7 +64,9 @@ TEST(FilterThreads, OneThreadAndThreeThreadsAgree)
         {"custom", [](Document& d) { custom5x5(d); return dofiltering(d); }},
         {"risky", [](Document& d) { risky3x3(d); return dofiltering(d); }},
     };
-    for (const auto& [name, command] : commands) {
+    for (const auto& entry : commands) {
+        const std::string& name = entry.first;
+        const auto& command = entry.second;
         for (const Surface* input : {&pic, &dark, &darkButOne}) {
             auto runWith = [&](int threads, std::string& error) {
                 ThreadCount count(threads);
