@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 
@@ -188,6 +189,22 @@ TEST(AboutAndExit, OneAboutBoxThatOutlivesTheFrame)
     EXPECT_TRUE(About::instance()->isVisible());
     About::instance()->close();
     settle();
+}
+
+TEST(AboutAndExit, TheImageWindowsCloseButtonClosesTheFrameNotTheWindow)
+{
+    uitest::Editor ed;
+    ed.frame->show();
+    const Surface picture = uitest::randomPicture(12, 8, 27);
+    ASSERT_TRUE(ed.open(picture));
+    QMdiSubWindow* sub = ed.form().subWindow();
+    EXPECT_FALSE(sub->close());
+    settle();
+    EXPECT_FALSE(ed.frame->isVisible());
+    // The image window and its document are still there with the frame.
+    EXPECT_EQ(ed.frame->workspace()->subWindowList().size(), 1);
+    EXPECT_FALSE(sub->isHidden());
+    EXPECT_TRUE(ed.doc().Picture1.samePixels(picture));
 }
 
 TEST(Dialogs, ResizeIsRefusedWithoutAPictureAndOpensOnce)
