@@ -1,6 +1,7 @@
 #include "document/io/imageio.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -61,6 +62,8 @@ void captureHandler(QtMsgType type, const QMessageLogContext& context, const QSt
     }
     if (gPreviousHandler)
         gPreviousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
 class WarningCapture {
@@ -103,14 +106,15 @@ QString damageWarning(const QStringList& messages)
 // own 4 bytes a pixel (1 GiB) is the limit.
 class AllocationLimit {
 public:
-    explicit AllocationLimit(QSize size) : previous_(QImageReader::allocationLimit())
+    AllocationLimit() : previous_(QImageReader::allocationLimit()) { setFor(QSize()); }
+    ~AllocationLimit() { QImageReader::setAllocationLimit(previous_); }
+    void setFor(QSize size)
     {
         constexpr long long kMiB = 1024 * 1024;
-        long long bytes = size.isValid() ? static_cast<long long>(size.width()) * size.height() * 8
-                                         : kMaxPicturePixels * 4;
+        const long long bytes = size.isValid() ? static_cast<long long>(size.width()) * size.height() * 8
+                                               : kMaxPicturePixels * 4;
         QImageReader::setAllocationLimit(static_cast<int>(std::max(1LL, (bytes + kMiB - 1) / kMiB)));
     }
-    ~AllocationLimit() { QImageReader::setAllocationLimit(previous_); }
     AllocationLimit(const AllocationLimit&) = delete;
     AllocationLimit& operator=(const AllocationLimit&) = delete;
 
@@ -196,18 +200,23 @@ bool decode(const QString& path, Colour background, Surface& out, QString& error
     }
     QImage image;
     {
-        AllocationLimit limit(stated.known ? QSize(static_cast<int>(stated.width), static_cast<int>(stated.height))
-                                           : QSize());
-        if (!stated.known) {
-            const QSize reported = reader.size();
-            if (reported.isValid()) {
-                const QString problem = sizeProblem(reported.width(), reported.height());
+        // Until a size is known, the budget itself bounds what a reader may
+        // allocate (the GIF reader decodes a frame just to report its size).
+        AllocationLimit limit;
+        QSize size;
+        if (stated.known) {
+            size = QSize(static_cast<int>(stated.width), static_cast<int>(stated.height));
+        } else {
+            size = reader.size();
+            if (size.isValid()) {
+                const QString problem = sizeProblem(size.width(), size.height());
                 if (!problem.isEmpty()) {
                     error = openError(path, problem);
                     return false;
                 }
             }
         }
+        limit.setFor(size);
         const QString incomplete = checkPictureComplete(probe, format);
         if (!incomplete.isEmpty()) {
             error = openError(path, incomplete);

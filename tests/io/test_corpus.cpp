@@ -261,6 +261,35 @@ TEST_F(Corpus, JpegFrameHeadersClaimingEverySize)
     check({"1x1.jpg", jpeg(pattern(1, 1)), Expect::Open, 1, 1, nullptr, {}});
 }
 
+// PNG keeps its size in the IHDR chunk, guarded by a CRC; the copy gets a
+// new size and a matching CRC so the reader believes it.
+QByteArray pngClaiming(uint32_t w, uint32_t h)
+{
+    QByteArray b = png(pattern(8, 8));
+    for (int i = 0; i < 4; ++i) {
+        b[16 + i] = static_cast<char>(w >> (24 - 8 * i));
+        b[20 + i] = static_cast<char>(h >> (24 - 8 * i));
+    }
+    uint32_t crc = 0xFFFFFFFFu;
+    for (int i = 12; i < 12 + 4 + 13; ++i) {
+        crc ^= static_cast<uint8_t>(b[i]);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    for (int i = 0; i < 4; ++i)
+        b[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+    return b;
+}
+
+TEST_F(Corpus, PngHeadersClaimingEverySize)
+{
+    check({"png-30000.png", pngClaiming(30000, 30000), Expect::Refuse, 0, 0, nullptr, "16384"});
+    check({"png-40000x10.png", pngClaiming(40000, 10), Expect::Refuse, 0, 0, nullptr, "32767"});
+    check({"png-16000.png", pngClaiming(16000, 16000), Expect::Refuse, 0, 0, nullptr, {}});
+    check({"png-8x8.png", pngClaiming(8, 8), Expect::Open, 8, 8, nullptr, {}});
+}
+
 // Run-length BMPs: a file that reaches its end-of-bitmap code opens with its
 // pixels; one that stops before its last rows is refused.
 QByteArray rle8Bmp(bool complete)
