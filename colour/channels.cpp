@@ -1,7 +1,7 @@
 #include <cstdint>
 
 #include "colour/colourops.h"
-#include "document/pixelpass.h"
+#include "colour/colourpass.h"
 
 namespace pixpad {
 
@@ -15,12 +15,12 @@ template <int Shift>
 bool keepChannel(Document& doc)
 {
     constexpr uint32_t keep = 0xFFu << Shift;
-    RowMapRule rule([](const uint32_t* __restrict s, uint32_t* __restrict d, int n) {
+    auto rule = [](const uint32_t* __restrict s, uint32_t* __restrict d, int n) {
         for (int i = 0; i < n; ++i)
             d[i] = s[i] & keep;
-    });
+    };
     // The single-channel views reset the progress bar when it is shown.
-    return dopixelpass(doc, rule, {.first = 0, .farMargin = 0, .startBarAtZero = true});
+    return runColourPass(doc, rule, {.first = 0, .farMargin = 0, .startBarAtZero = true});
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include <cstdint>
 
 #include "colour/colourops.h"
-#include "document/pixelpass.h"
+#include "colour/colourpass.h"
 
 namespace pixpad {
 
@@ -11,11 +11,11 @@ namespace pixpad {
 // keep the background colour the pass cleared them to.
 bool mask(Document& doc)
 {
-    RowMapRule rule([](const uint32_t* __restrict s, uint32_t* __restrict d, int n) {
+    auto rule = [](const uint32_t* __restrict s, uint32_t* __restrict d, int n) {
         for (int i = 0; i < n; ++i)
             d[i] = (s[i] & 0x00808080u) ? 0u : 0x00FFFFFFu;
-    });
-    return dopixelpass(doc, rule, {.first = 1, .farMargin = 0, .startBarAtZero = false});
+    };
+    return runColourPass(doc, rule, {.first = 1, .farMargin = 0, .startBarAtZero = false});
 }
 
 } // namespace pixpad

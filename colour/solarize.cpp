@@ -1,7 +1,7 @@
 #include <cstdint>
 
 #include "colour/colourops.h"
-#include "document/pixelpass.h"
+#include "colour/colourpass.h"
 
 namespace pixpad {
 
@@ -13,13 +13,13 @@ namespace pixpad {
 // 0xFF without a borrow crossing bytes.
 bool solarize(Document& doc)
 {
-    RowMapRule rule([](const uint32_t* __restrict s, uint32_t* __restrict d, int n) {
+    auto rule = [](const uint32_t* __restrict s, uint32_t* __restrict d, int n) {
         for (int i = 0; i < n; ++i) {
             const uint32_t dark = ~s[i] & 0x00808080u;
             d[i] = s[i] ^ (dark | (dark - (dark >> 7)));
         }
-    });
-    return dopixelpass(doc, rule, {.first = 0, .farMargin = 0, .startBarAtZero = false});
+    };
+    return runColourPass(doc, rule, {.first = 0, .farMargin = 0, .startBarAtZero = false});
 }
 
 } // namespace pixpad

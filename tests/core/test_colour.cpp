@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 #include "colour/colourops.h"
 #include "document/colourhelpers.h"
 #include "document/int16.h"
+#include "document/rowstream.h"
 #include "document/workers.h"
 #include "testsupport.h"
 
@@ -234,4 +236,54 @@ TEST(Solarize, StatedValuesAndTwiceIsOnce)
         }
     solarize(doc);
     EXPECT_TRUE(doc.Picture1.samePixels(once));
+}
+
+// Rows of big pictures are written with streaming stores through a small
+// buffer; every start alignment and length must come out as a plain write.
+TEST(RowStreaming, WritesEveryPixelOnceAtAnyAlignmentAndLength)
+{
+    std::vector<uint32_t> storage(2000 + 8);
+    for (size_t offset = 0; offset < 4; ++offset)
+        for (size_t n : {0u, 1u, 3u, 7u, 8u, 9u, 15u, 511u, 512u, 513u, 1029u, 2000u}) {
+            std::fill(storage.begin(), storage.end(), 0xDEADBEEFu);
+            uint32_t* dst = storage.data() + offset;
+            int calls = 0;
+            writeRow(dst, n, true, [&](std::size_t begin, uint32_t* out, std::size_t count) {
+                ++calls;
+                for (std::size_t i = 0; i < count; ++i)
+                    out[i] = static_cast<uint32_t>(begin + i) * 7u;
+            });
+            for (size_t i = 0; i < storage.size(); ++i) {
+                const bool inside = i >= offset && i < offset + n;
+                ASSERT_EQ(storage[i], inside ? static_cast<uint32_t>(i - offset) * 7u : 0xDEADBEEFu)
+                    << "offset " << offset << " n " << n << " at " << i;
+            }
+            EXPECT_LE(calls, static_cast<int>(n / 512 + 3));
+        }
+}
+
+// A picture above the streaming threshold takes the streaming path.
+TEST(ColourPasses, BigPicturesMatchTheRulesToo)
+{
+    const Surface pic = randomSurface(4099, 2053, 20);
+    ASSERT_TRUE(streamingPays(pic.pixelCount()));
+    for (const Case& c : cases()) {
+        SCOPED_TRACE(c.name);
+        Document doc = openedDocument(pic);
+        c.command(doc);
+        Surface expected = pic;
+        for (int y = 0; y < pic.height(); ++y) {
+            const uint32_t* s = pic.row(y);
+            uint32_t* e = expected.row(y);
+            for (int x = 0; x < pic.width(); ++x)
+                e[x] = (x < c.first || y < c.first) ? static_cast<uint32_t>(kPictureBackColor)
+                                                    : static_cast<uint32_t>(c.model(static_cast<Colour>(s[x])));
+        }
+        EXPECT_TRUE(doc.Picture1.samePixels(expected));
+    }
+    Document doc = openedDocument(pic);
+    invert(doc);
+    for (int y = 0; y < pic.height(); y += 97)
+        for (int x = 0; x < pic.width(); ++x)
+            ASSERT_EQ(doc.Picture1.GetPixel(x, y), pic.GetPixel(x, y) ^ 0x00FFFFFF);
 }

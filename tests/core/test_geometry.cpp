@@ -8,6 +8,7 @@
 
 #include "colour/colourops.h"
 #include "document/limits.h"
+#include "document/rowstream.h"
 #include "document/surface.h"
 #include "document/workers.h"
 #include "geometry/geometry.h"
@@ -279,4 +280,27 @@ TEST(Geometry, SameResultOnOneAndThreeThreads)
         EXPECT_TRUE(one[i].samePixels(three[i])) << i;
     // And the threaded resize still matches the model.
     EXPECT_TRUE(three[2].samePixels(nearestModel(mirrored(pic, true, true), 1303, 977)));
+}
+
+// Mirrored rows of a picture above the streaming threshold are streamed.
+TEST(Geometry, BigPicturesFlipAndResizeLikeSmallOnes)
+{
+    const Surface pic = randomSurface(4099, 2053, 59);
+    ASSERT_TRUE(streamingPays(pic.pixelCount()));
+    Document doc = openedDocument(pic);
+    flipHorizontal(doc);
+    flipVertical(doc);
+    for (int y = 0; y < pic.height(); ++y) {
+        const uint32_t* s = pic.row(pic.height() - 1 - y);
+        const uint32_t* d = doc.Picture1.row(y);
+        for (int x = 0; x < pic.width(); ++x)
+            ASSERT_EQ(d[x], s[pic.width() - 1 - x]) << x << "," << y;
+    }
+
+    const Surface small = randomSurface(1366, 1025, 60);
+    for (auto [w, h] : {std::pair{2732, 3075}, std::pair{4099, 2053}}) {
+        Document big = openedDocument(small);
+        resizePicture(big, w, h);
+        EXPECT_TRUE(big.Picture1.samePixels(nearestModel(small, w, h)));
+    }
 }
