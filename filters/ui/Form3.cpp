@@ -3,6 +3,8 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+
+#include "app/twips.h"
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -14,19 +16,6 @@
 #include "document/int16.h"
 
 namespace pixpad {
-
-namespace {
-
-// The form is drawn in twips; at 96 dots per inch a pixel is 15 of them, and
-// every length below divides evenly.
-constexpr int px(int twips) { return twips / 15; }
-
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
-
-} // namespace
 
 double leadingNumber(const QString& text)
 {

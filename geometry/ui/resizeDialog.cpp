@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+
+#include "app/twips.h"
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
@@ -18,14 +20,6 @@
 namespace pixpad {
 
 namespace {
-
-// Twips at 96 dots per inch: 15 a pixel, and every length below divides evenly.
-constexpr int px(int twips) { return twips / 15; }
-
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
 
 QLabel* label(const QString& name, const QString& caption, QWidget* parent)
 {
