@@ -106,18 +106,6 @@ TEST(Flip, WithoutAPictureChangesNothing)
     EXPECT_TRUE(doc.Picture2.isEmpty());
 }
 
-TEST(DrawMirrored, RefusesAnythingButAWholeSameSizeDraw)
-{
-    const Surface src = randomSurface(4, 3, 52);
-    Surface dst(4, 3, 0);
-    EXPECT_THROW(drawMirrored(src, dst, 0, 0, -4, 3), std::invalid_argument); // corner not at W
-    EXPECT_THROW(drawMirrored(src, dst, 4, 0, -3, 3), std::invalid_argument);
-    Surface small(3, 3, 0);
-    EXPECT_THROW(drawMirrored(src, small, 0, 0, 4, 3), std::invalid_argument);
-    drawMirrored(src, dst, 0, 0, 4, 3);
-    EXPECT_TRUE(dst.samePixels(src));
-}
-
 TEST(Resize, NearestPixelAgainstAnIndependentModel)
 {
     const Surface pic = randomSurface(37, 23, 53);
