@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -277,41 +279,42 @@ QString saveError(const QString& path, const QString& reason)
     return QObject::tr("Cannot save %1: %2").arg(nativePath(path), reason);
 }
 
-// The reasons a save can't even start, in words rather than errno text.
-bool checkTarget(const QString& path, QString& error)
+// How a target is written. An ordinary file (or a new name) is replaced
+// through a temporary file in the same folder, so a failed save leaves the
+// old file whole. A character device or a pipe (/dev/null, a terminal, a
+// FIFO another program reads) has no content to protect and can't be
+// replaced: renaming over it would swap the device for a plain file, so it is
+// written directly. Anything else that is not an ordinary file is refused.
+enum class Target { Replace, Direct, Refuse };
+
+Target targetKind(const QString& path, QString& error)
 {
     const QFileInfo info(path);
     if (info.isDir()) {
         error = saveError(path, QObject::tr("a folder of that name is in the way."));
-        return false;
+        return Target::Refuse;
+    }
+    if (info.exists() && !info.isFile()) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)))
+            return Target::Direct;
+        error = saveError(path, QObject::tr("it is not an ordinary file."));
+        return Target::Refuse;
     }
     const QDir folder = info.absoluteDir();
     if (!folder.exists()) {
         error = saveError(path, QObject::tr("the folder %1 does not exist.").arg(nativePath(folder.path())));
-        return false;
+        return Target::Refuse;
     }
-    return true;
-}
-
-// Unbuffered, so that every write reaches the file system while we still
-// look at its result: with Qt's write buffer a write that fails later, when
-// the buffer is flushed by commit(), can go unnoticed (a full disk then
-// leaves a cut file that was reported as saved).
-bool openForSave(QSaveFile& file, const QString& path, QString& error)
-{
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = saveError(path, QObject::tr("the file can't be written (%1).").arg(file.errorString()));
-        return false;
-    }
-    return true;
+    return Target::Replace;
 }
 
 // A short write is not an error by itself (the disk may fill up midway), so
 // the rest is written again until it goes through or the system says why not.
-bool writeAll(QSaveFile& file, const char* data, qint64 size)
+bool writeAll(QIODevice& device, const char* data, qint64 size)
 {
     while (size > 0) {
-        const qint64 n = file.write(data, size);
+        const qint64 n = device.write(data, size);
         if (n <= 0)
             return false;
         data += n;
@@ -320,15 +323,46 @@ bool writeAll(QSaveFile& file, const char* data, qint64 size)
     return true;
 }
 
-QString writeFailure(const QString& path, const QSaveFile& file)
+QString writeFailure(const QString& path, const QIODevice& device)
 {
     return saveError(path, QObject::tr("the file could not be written completely (%1); "
                                        "any earlier file of that name is unchanged.")
-                               .arg(file.errorString()));
+                               .arg(device.errorString()));
 }
 
-bool commitSave(QSaveFile& file, const QString& path, QString& error)
+// Writes through `write(QIODevice&)`, which returns false when a write
+// failed. The devices are unbuffered so that every write reaches the file
+// system while its result is still looked at: with Qt's write buffer, a write
+// that fails when commit() flushes the buffer can go unnoticed, and a full
+// disk then leaves a cut file that was reported as saved.
+template <class Write>
+bool saveThrough(const QString& path, QString& error, Write&& write)
 {
+    const Target kind = targetKind(path, error);
+    if (kind == Target::Refuse)
+        return false;
+    if (kind == Target::Direct) {
+        QFile device(path);
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            error = saveError(path, QObject::tr("it can't be written (%1).").arg(device.errorString()));
+            return false;
+        }
+        if (!write(device)) {
+            error = saveError(path, QObject::tr("writing failed (%1).").arg(device.errorString()));
+            return false;
+        }
+        return true;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = saveError(path, QObject::tr("the file can't be written (%1).").arg(file.errorString()));
+        return false;
+    }
+    if (!write(file)) {
+        error = writeFailure(path, file);
+        file.cancelWriting(); // removes the temporary file; the target is untouched
+        return false;
+    }
     if (!file.commit()) {
         error = writeFailure(path, file);
         return false;
@@ -356,9 +390,6 @@ bool savePictureBmp(const Surface& picture, const QString& path, QString& error)
         error = saveError(path, QObject::tr("there is no picture to save."));
         return false;
     }
-    if (!checkTarget(path, error))
-        return false;
-
     const int w = picture.width(), h = picture.height();
     const qint64 stride = (static_cast<qint64>(w) * 3 + 3) / 4 * 4;
     const qint64 imageBytes = stride * h;
@@ -383,27 +414,22 @@ bool savePictureBmp(const Surface& picture, const QString& path, QString& error)
     putLe32(header + 38, 2835); // 72 dots per inch
     putLe32(header + 42, 2835);
 
-    QSaveFile file(path);
-    if (!openForSave(file, path, error))
-        return false;
-    bool written = writeAll(file, reinterpret_cast<const char*>(header), kHeaderBytes);
-
-    // Rows go out in batches of about a MiB; the padding bytes stay zero.
-    const int rowsPerChunk = static_cast<int>(std::max<qint64>(1, (1 << 20) / stride));
-    std::vector<uint8_t> chunk(static_cast<std::size_t>(stride * std::min(rowsPerChunk, h)), 0);
-    for (int y = h - 1; written && y >= 0;) {
-        const int n = std::min(rowsPerChunk, y + 1);
-        for (int i = 0; i < n; ++i)
-            rowToBgr(picture.row(y - i), chunk.data() + i * stride, w);
-        written = writeAll(file, reinterpret_cast<const char*>(chunk.data()), stride * n);
-        y -= n;
-    }
-    if (!written) {
-        error = writeFailure(path, file);
-        file.cancelWriting(); // removes the temporary file; the target is untouched
-        return false;
-    }
-    return commitSave(file, path, error);
+    return saveThrough(path, error, [&](QIODevice& device) {
+        if (!writeAll(device, reinterpret_cast<const char*>(header), kHeaderBytes))
+            return false;
+        // Rows go out in batches of about a MiB; the padding bytes stay zero.
+        const int rowsPerChunk = static_cast<int>(std::max<qint64>(1, (1 << 20) / stride));
+        std::vector<uint8_t> chunk(static_cast<std::size_t>(stride * std::min(rowsPerChunk, h)), 0);
+        for (int y = h - 1; y >= 0;) {
+            const int n = std::min(rowsPerChunk, y + 1);
+            for (int i = 0; i < n; ++i)
+                rowToBgr(picture.row(y - i), chunk.data() + i * stride, w);
+            if (!writeAll(device, reinterpret_cast<const char*>(chunk.data()), stride * n))
+                return false;
+            y -= n;
+        }
+        return true;
+    });
 }
 
 bool savePicturePng(const Surface& picture, const QString& path, QString& error)
@@ -412,25 +438,15 @@ bool savePicturePng(const Surface& picture, const QString& path, QString& error)
         error = saveError(path, QObject::tr("there is no picture to save."));
         return false;
     }
-    if (!checkTarget(path, error))
-        return false;
     const QImage image = surfaceToImage(picture);
     if (image.isNull()) {
         error = saveError(path, QObject::tr("there is not enough memory to prepare the picture."));
         return false;
     }
-    QSaveFile file(path);
-    if (!openForSave(file, path, error))
-        return false;
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        error = file.error() != QFileDevice::NoError ? writeFailure(path, file)
-                                                      : saveError(path, QObject::tr("the picture could not be written (%1).")
-                                                                            .arg(writer.errorString()));
-        file.cancelWriting();
-        return false;
-    }
-    return commitSave(file, path, error);
+    return saveThrough(path, error, [&](QIODevice& device) {
+        QImageWriter writer(&device, "png");
+        return writer.write(image);
+    });
 }
 
 } // namespace pixpad

@@ -195,13 +195,14 @@ QByteArray gif(int screenW, int screenH, const std::vector<uint32_t>& palette, c
     return b;
 }
 
-QByteArray jpeg(const QImage& image, int quality)
+QByteArray jpeg(const QImage& image, int quality, bool progressive)
 {
     QByteArray out;
     QBuffer buffer(&out);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
     if (!writer.write(image))
         throw std::runtime_error("the JPEG writer failed");
     return out;

@@ -37,7 +37,7 @@ QByteArray gif(int screenW, int screenH, const std::vector<uint32_t>& palette,
                const std::vector<GifFrame>& frames);
 
 // --- JPEG ---
-QByteArray jpeg(const QImage& image, int quality = 95);
+QByteArray jpeg(const QImage& image, int quality = 95, bool progressive = false);
 // The file with an APP1 EXIF segment carrying only an orientation tag.
 QByteArray withExifOrientation(const QByteArray& jpegBytes, int orientation);
 // The file with its frame header's height and width replaced.

@@ -2,8 +2,11 @@
 // through Qt's, and every way a save can fail leaving the old file intact.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 
 #include <QDir>
 #include <QFileInfo>
@@ -128,6 +131,44 @@ TEST_F(SaveTest, FailedSavesSayWhyAndLeaveTheOldFileAlone)
     EXPECT_FALSE(savePicturePng(Surface(), path("empty.png"), error));
     EXPECT_EQ(readFile(path("keep.bmp")), old);
     EXPECT_EQ(entries(), (QStringList{"folder.bmp", "keep.bmp"}));
+}
+
+// A pipe (like /dev/null or a terminal) can't be replaced by renaming a
+// temporary file over it without turning it into a plain file; it is written
+// directly and stays what it was.
+TEST_F(SaveTest, APipeIsWrittenThroughNotReplaced)
+{
+    const Surface s = randomPicture(7, 5, 6);
+    QString error;
+    ASSERT_TRUE(savePictureBmp(s, path("plain.bmp"), error)) << error.toStdString();
+    const QByteArray want = readFile(path("plain.bmp"));
+
+    const QByteArray fifo = path("pipe.bmp").toLocal8Bit();
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    // Both ends are opened here, before the save: the read end so the reader
+    // can't miss the data, and a spare write end so neither open blocks; the
+    // reader sees the end once that is closed, whatever the save did.
+    const int readEnd = open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    const int keep = open(fifo.constData(), O_WRONLY);
+    ASSERT_GE(readEnd, 0);
+    ASSERT_GE(keep, 0);
+    fcntl(readEnd, F_SETFL, 0);
+    QByteArray received;
+    std::thread reader([&] {
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(readEnd, buf, sizeof buf)) > 0)
+            received.append(buf, n);
+        close(readEnd);
+    });
+    const bool saved = savePictureBmp(s, path("pipe.bmp"), error);
+    close(keep);
+    reader.join();
+    EXPECT_TRUE(saved) << error.toStdString();
+    EXPECT_EQ(received, want);
+    struct stat st {};
+    ASSERT_EQ(stat(fifo.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the pipe was replaced by a file";
 }
 
 TEST_F(SaveTest, ReadOnlyFolderLeavesTheOldFileIntact)
