@@ -8,6 +8,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "document/rowstream.h"
 #include "document/workers.h"
 
@@ -15,15 +19,29 @@ namespace pixpad {
 
 namespace {
 constexpr std::size_t kAlign = 64;
+// A fresh buffer of a big photo costs more in first-touch page faults than the
+// command that fills it: 4 KiB pages mean tens of thousands of faults. Big
+// buffers are placed on 2 MiB boundaries and offered huge pages, one fault per
+// 2 MiB.
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+constexpr std::size_t kHugeFrom = std::size_t(8) << 20;
 
 uint32_t* allocatePixels(std::size_t count)
 {
     if (count == 0)
         return nullptr;
-    std::size_t bytes = (count * sizeof(uint32_t) + kAlign - 1) / kAlign * kAlign;
-    void* p = std::aligned_alloc(kAlign, bytes);
+    if (count > (SIZE_MAX - kHugePage) / sizeof(uint32_t))
+        throw std::bad_alloc();
+    std::size_t bytes = count * sizeof(uint32_t);
+    const std::size_t align = bytes >= kHugeFrom ? kHugePage : kAlign;
+    bytes = (bytes + align - 1) / align * align;
+    void* p = std::aligned_alloc(align, bytes);
     if (!p)
         throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (align == kHugePage)
+        madvise(p, bytes, MADV_HUGEPAGE); // only advice: a refusal costs nothing
+#endif
     return static_cast<uint32_t*>(p);
 }
 } // namespace
@@ -93,13 +111,14 @@ void Surface::setSizeUninitialised(int width, int height)
     height_ = height;
 }
 
+void copyPixels(const uint32_t* from, uint32_t* to, std::size_t count);
+
 void Surface::setPicture(const Surface& picture)
 {
     if (&picture == this)
         return;
     setSizeUninitialised(picture.width_, picture.height_);
-    if (pixelCount())
-        std::memcpy(pixels_, picture.pixels_, pixelCount() * sizeof(uint32_t));
+    copyPixels(picture.pixels_, pixels_, pixelCount());
 }
 
 void Surface::clear() { fill(backColor_); }
@@ -197,6 +216,16 @@ void forRowBands(int rows, int width, Fn fn)
 }
 
 } // namespace
+
+// The undo copy of a big picture is the largest single piece of work some
+// commands do (Resize, Open); one core can't reach the memory's bandwidth, nor
+// take a fresh buffer's page faults as fast as two.
+void copyPixels(const uint32_t* from, uint32_t* to, std::size_t count)
+{
+    forPixelBands(count, [from, to](std::size_t begin, std::size_t end) {
+        std::memcpy(to + begin, from + begin, (end - begin) * sizeof(uint32_t));
+    });
+}
 
 void drawInvert(Surface& dst)
 {

@@ -7,6 +7,14 @@
 
 namespace pixpad {
 
+namespace {
+// Set on every thread that is running a task of a pool, or that has started
+// one and not yet waited for it. The pool runs one task at a time, so a
+// parallelFor from there (a drawing call inside a pass's rows, say) must not
+// hand out a second one: it runs on the calling thread instead.
+thread_local int tlsInTask = 0;
+} // namespace
+
 Workers& Workers::shared()
 {
     static Workers pool([] {
@@ -64,7 +72,9 @@ void Workers::helperLoop(uint64_t seen)
             seen = generation_;
             task = task_;
         }
+        ++tlsInTask;
         task();
+        --tlsInTask;
         {
             std::lock_guard lock(mutex_);
             if (--running_ == 0)
@@ -77,6 +87,7 @@ void Workers::start(std::function<void()> task)
 {
     if (helpers_.empty())
         return;
+    ++tlsInTask;
     {
         std::lock_guard lock(mutex_);
         task_ = std::move(task);
@@ -88,15 +99,21 @@ void Workers::start(std::function<void()> task)
 
 void Workers::wait()
 {
-    std::unique_lock lock(mutex_);
-    idle_.wait(lock, [&] { return running_ == 0; });
+    if (helpers_.empty())
+        return;
+    {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [&] { return running_ == 0; });
+    }
+    if (tlsInTask > 0)
+        --tlsInTask;
 }
 
 void Workers::parallelFor(int count, const std::function<void(int)>& body)
 {
     if (count <= 0)
         return;
-    if (helpers_.empty() || count == 1) {
+    if (helpers_.empty() || count == 1 || tlsInTask > 0) {
         for (int i = 0; i < count; ++i)
             body(i);
         return;
