@@ -54,7 +54,7 @@ void runCommand(Document& doc, uint8_t choice)
             doc.filter.Matrix[k / 5][k % 5] = static_cast<int16_t>((k * 37 + choice) % 199 - 99);
         doc.filter.Divide = static_cast<int16_t>(choice % 3);
         doc.filter.Bias = static_cast<int16_t>(choice * 4);
-        doc.filter.HalfSize = static_cast<int16_t>(1 + choice % 2);
+        doc.filter.HalfSize = static_cast<int16_t>(choice % 3);
         dofiltering(doc);
         break;
     }
