@@ -129,10 +129,9 @@ void Surface::setSize(int width, int height)
     clear();
 }
 
-void Surface::fill(Colour c)
-{
-    std::fill_n(pixels_, pixelCount(), static_cast<uint32_t>(c) & 0x00FFFFFFu);
-}
+void fillPixels(uint32_t* to, std::size_t count, uint32_t value);
+
+void Surface::fill(Colour c) { fillPixels(pixels_, pixelCount(), static_cast<uint32_t>(c) & 0x00FFFFFFu); }
 
 void Surface::fillRect(int x, int y, int w, int h, Colour c)
 {
@@ -225,6 +224,11 @@ void copyPixels(const uint32_t* from, uint32_t* to, std::size_t count)
     forPixelBands(count, [from, to](std::size_t begin, std::size_t end) {
         std::memcpy(to + begin, from + begin, (end - begin) * sizeof(uint32_t));
     });
+}
+
+void fillPixels(uint32_t* to, std::size_t count, uint32_t value)
+{
+    forPixelBands(count, [to, value](std::size_t begin, std::size_t end) { std::fill(to + begin, to + end, value); });
 }
 
 void drawInvert(Surface& dst)
