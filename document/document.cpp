@@ -7,7 +7,6 @@ namespace pixpad {
 Document::Document()
 {
     setPictureBackColor(kPictureBackColor);
-    relayout = [this] { takeUndoCopy(); };
 }
 
 void Document::setPictureBackColor(Colour c)
@@ -20,6 +19,14 @@ void Document::takeUndoCopy() { Picture2.setPicture(Picture1); }
 
 void Document::undo() { Picture1.setPicture(Picture2); }
 
+void Document::layOut()
+{
+    if (relayout)
+        relayout();
+    else
+        takeUndoCopy();
+}
+
 void Document::setOpenedPicture(Surface&& picture)
 {
     if (picture.width() > kInt16Max || picture.height() > kInt16Max)
@@ -29,7 +36,7 @@ void Document::setOpenedPicture(Surface&& picture)
     Picture1.setBackColor(back);
     ImageWidth = static_cast<int16_t>(Picture1.width());
     ImageHeight = static_cast<int16_t>(Picture1.height());
-    relayout();
+    layOut();
 }
 
 } // namespace pixpad

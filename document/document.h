@@ -36,8 +36,10 @@ public:
     PassObserver* observer = nullptr;
 
     // Lays the picture out after Open and Resize. It must end by taking the undo
-    // copy. The editor points it at its centerimage; without a window only the
-    // undo copy is taken.
+    // copy. The editor points it at its centerimage; left empty (without a
+    // window) only the undo copy is taken. Empty by default rather than bound
+    // to this document, so a copied or moved document never calls back into
+    // the one it came from.
     std::function<void()> relayout;
 
     // Picture1's background colour (the box's, not the image window's margins).
@@ -47,6 +49,8 @@ public:
     void takeUndoCopy();
     // "Undo": Picture1 becomes Picture2's image. One level, takes no copy.
     void undo();
+    // Open's and Resize's last step: relayout, or the undo copy without one.
+    void layOut();
     // Replaces the document with a freshly loaded picture: Picture1, the sizes,
     // then relayout (which takes the undo copy). Sizes must fit 16 bits.
     void setOpenedPicture(Surface&& picture);

@@ -59,7 +59,7 @@ void resizePicture(Document& doc, int width, int height)
     doc.ImageHeight = static_cast<int16_t>(height);
     // Lays the window out and takes a fresh undo copy: after a resize, Undo
     // keeps the resized picture.
-    doc.relayout();
+    doc.layOut();
 }
 
 } // namespace pixpad

@@ -294,3 +294,30 @@ TEST(EveryState, AbandonedPassesLeaveUndoIntact)
         EXPECT_TRUE(doc.Picture1.samePixels(pic));
     }
 }
+
+// A document handed on by value (a helper returning it, a container growing)
+// must lay itself out, not the document it was moved or copied from, which
+// may be gone by then.
+TEST(EveryState, MovedAndCopiedDocumentsTakeTheirOwnUndoCopy)
+{
+    const Surface pic = randomSurface(5, 4, 3);
+    auto check = [&](Document& d, const char* how) {
+        resizePicture(d, 3, 7);
+        EXPECT_TRUE(d.Picture2.samePixels(d.Picture1)) << how;
+        EXPECT_EQ(soundness(d), "") << how;
+    };
+    std::vector<Document> docs(1);
+    docs[0].setOpenedPicture(Surface(pic));
+    docs.resize(20); // moves the first document to new storage
+    check(docs[0], "moved");
+    Document copy = docs[0];
+    docs.clear();
+    check(copy, "copied");
+    Document target;
+    {
+        Document source;
+        source.setOpenedPicture(Surface(pic));
+        target = source;
+    }
+    check(target, "assigned from a document now gone");
+}
