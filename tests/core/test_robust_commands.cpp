@@ -216,9 +216,11 @@ TEST(EveryState, EachCommandBeforeAnyOpenLeavesAnEmptySoundDocument)
     }
 }
 
-TEST(EveryState, EachCommandOnTheSmallestPicturesThenUndo)
+TEST(EveryState, EachCommandOnTheSmallestAndThinnestPicturesThenUndo)
 {
-    for (auto [w, h] : kTinySizes) {
+    std::vector<std::pair<int, int>> sizes(std::begin(kTinySizes), std::end(kTinySizes));
+    sizes.insert(sizes.end(), {{32767, 1}, {1, 32767}, {32767, 2}, {3, 32767}});
+    for (auto [w, h] : sizes) {
         for (const Command& c : allCommands()) {
             for (uint32_t seed = 0; seed < 6; ++seed) {
                 SCOPED_TRACE(std::string(c.name) + " on " + std::to_string(w) + "x" + std::to_string(h) +
