@@ -370,6 +370,31 @@ bool saveThrough(const QString& path, QString& error, Write&& write)
     return true;
 }
 
+// Qt's PNG writer gives up on the first failed write by jumping out of
+// libpng, which leaks the writer's row buffer and leaves only "Unknown error"
+// as the reason. Between the writer and the file, this device passes every
+// write through until one fails, then keeps quiet about it and drops the
+// rest: the writer ends normally and the file keeps the system's reason.
+class FailureLatch final : public QIODevice {
+public:
+    explicit FailureLatch(QIODevice& target) : target_(target) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    bool failed() const { return failed_; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (!failed_ && !writeAll(target_, data, size))
+            failed_ = true;
+        return size;
+    }
+
+private:
+    QIODevice& target_;
+    bool failed_ = false;
+};
+
 void putLe16(uint8_t* p, uint32_t v)
 {
     p[0] = static_cast<uint8_t>(v);
@@ -444,8 +469,9 @@ bool savePicturePng(const Surface& picture, const QString& path, QString& error)
         return false;
     }
     return saveThrough(path, error, [&](QIODevice& device) {
-        QImageWriter writer(&device, "png");
-        return writer.write(image);
+        FailureLatch latch(device);
+        QImageWriter writer(&latch, "png");
+        return writer.write(image) && !latch.failed();
     });
 }
 
