@@ -324,7 +324,34 @@ void drawMirrored(const Surface& src, Surface& dst, int cornerX, int cornerY, in
     });
 }
 
-void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, int srcH)
+namespace {
+
+// Destination row d (dstW = 2 * srcW pixels) from source row s, every pixel
+// twice, with streaming stores; d must be 8-byte aligned.
+void doubleRowStreamed(const uint32_t* __restrict s, int srcW, uint32_t* __restrict d)
+{
+#if defined(__SSE2__)
+    int x = 0;
+    if (reinterpret_cast<std::uintptr_t>(d) % 16 != 0 && srcW > 0) {
+        d[0] = d[1] = s[0];
+        x = 1;
+    }
+    for (; x + 4 <= srcW; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + 2 * x), _mm_unpacklo_epi32(v, v));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + 2 * x + 4), _mm_unpackhi_epi32(v, v));
+    }
+    for (; x < srcW; ++x)
+        d[2 * x] = d[2 * x + 1] = s[x];
+#else
+    for (int x = 0; x < srcW; ++x)
+        d[2 * x] = d[2 * x + 1] = s[x];
+#endif
+}
+
+} // namespace
+
+void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, int srcH, bool freshDestination)
 {
     dstW = std::min(dstW, dst.width());
     dstH = std::min(dstH, dst.height());
@@ -355,19 +382,40 @@ void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, 
         }
     };
 
-    // Enlarging repeats rows: a repeated row is copied from the one just made.
-    // (Streaming stores measured slower here than the C library's copy.)
+    // A big enlargement into memory the picture already owned is streamed
+    // past the caches, every row made from its source row (which stays in the
+    // fastest cache) rather than copied back from a row just streamed out.
+    // Into fresh memory, and for small pictures, a repeated row is copied
+    // from the one just made.
+    const bool stream = !freshDestination && streamingPays(static_cast<std::size_t>(dstW) * dstH);
+    const bool rowsAligned = reinterpret_cast<std::uintptr_t>(dst.data()) % 8 == 0 &&
+                             static_cast<std::size_t>(dst.width()) % 2 == 0;
     forRowBands(dstH, dstW, [&](int begin, int end) {
         int previous = -1;
         for (int y = begin; y < end; ++y) {
             const int sy = static_cast<int>((2LL * y + 1) * srcH / (2LL * dstH));
             uint32_t* d = dst.row(y);
-            if (sy == previous)
+            if (stream) {
+                const uint32_t* s = src.row(sy);
+                if (dstW == 2 * srcW && rowsAligned)
+                    doubleRowStreamed(s, srcW, d);
+                else
+                    writeRow(d, static_cast<std::size_t>(dstW), true,
+                             [&](std::size_t b, uint32_t* out, std::size_t n) {
+                                 for (std::size_t i = 0; i < n; ++i)
+                                     out[i] = s[col[b + i]];
+                             });
+            } else if (sy == previous) {
                 std::memcpy(d, dst.row(y - 1), static_cast<std::size_t>(dstW) * sizeof(uint32_t));
-            else
+            } else {
                 makeRow(src.row(sy), d);
+            }
             previous = sy;
         }
+#if defined(__SSE2__)
+        if (stream)
+            _mm_sfence(); // the band's rows are visible like ordinary stores once handed over
+#endif
     });
 }
 

@@ -83,7 +83,10 @@ void invertFrom(const Surface& src, Surface& dst);
 // rectangle exactly over dst.
 void drawMirrored(const Surface& src, Surface& dst, int cornerX, int cornerY, int width, int height);
 // StretchBlt of the whole of `src` (srcW x srcH from 0,0) onto dst's (0,0,dstW,dstH),
-// nearest pixel in each direction.
-void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, int srcH);
+// nearest pixel in each direction. `freshDestination`: dst's buffer was just
+// allocated, so its pages are faulted in (and zeroed through the cache) by
+// this very draw; a big draw then keeps ordinary stores, which are faster there.
+void stretchBlt(Surface& dst, int dstW, int dstH, const Surface& src, int srcW, int srcH,
+                bool freshDestination = false);
 
 } // namespace pixpad

@@ -35,6 +35,7 @@ void resizePicture(Document& doc, int width, int height)
 
     // The undo copy is taken by swapping buffers: Picture1 is rewritten whole.
     doc.Picture2.swapPixels(doc.Picture1);
+    const uint32_t* before = doc.Picture1.data();
     try {
         doc.Picture1.setSizeUninitialised(width, height);
     } catch (...) {
@@ -51,7 +52,7 @@ void resizePicture(Document& doc, int width, int height)
     const int srcW = std::min<int>(doc.ImageWidth, doc.Picture2.width());
     const int srcH = std::min<int>(doc.ImageHeight, doc.Picture2.height());
     if (srcW > 0 && srcH > 0)
-        stretchBlt(doc.Picture1, width, height, doc.Picture2, srcW, srcH);
+        stretchBlt(doc.Picture1, width, height, doc.Picture2, srcW, srcH, doc.Picture1.data() != before);
     else
         doc.Picture1.clear();
 

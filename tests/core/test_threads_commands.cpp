@@ -183,3 +183,44 @@ TEST(CommandThreads, PoolWorkStartedFromPoolWorkRunsInline)
     invert(inverted);
     EXPECT_TRUE(doc.Picture1.samePixels(inverted.Picture1));
 }
+
+// Enlargements past the streaming size take other paths into memory the
+// document already owns than into fresh memory; both must give the nearest
+// pixel by centres, on one thread and on several.
+TEST(BigPictures, EnlargementsIntoOwnedAndFreshMemoryMatchTheModel)
+{
+    struct Case {
+        int sw, sh, dw, dh;
+    };
+    // Twice as wide with rows on 16-byte boundaries, twice as wide with every
+    // other row 8 bytes off, and a factor that is no whole number.
+    const std::vector<Case> cases = {{1500, 1400, 3000, 2800}, {1451, 1501, 2902, 3002}, {1201, 999, 3001, 2998}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.dw) + "x" + std::to_string(c.dh));
+        const Surface pic = randomSurface(c.sw, c.sh, static_cast<uint32_t>(c.sw + c.dh));
+        for (int threads : {1, 3}) {
+            ThreadCount count(threads);
+            Document doc = openedDocument(pic);
+            resizePicture(doc, c.dw, c.dh); // fresh memory
+            const Surface first = doc.Picture1;
+            doc.Picture1.setPicture(pic);
+            doc.ImageWidth = static_cast<int16_t>(c.sw);
+            doc.ImageHeight = static_cast<int16_t>(c.sh);
+            doc.takeUndoCopy();
+            resizePicture(doc, c.dw, c.dh); // into the buffers from the first time
+            EXPECT_TRUE(doc.Picture1.samePixels(first));
+            EXPECT_TRUE(doc.Picture2.samePixels(first)); // the undo copy after the layout
+            bool same = true;
+            for (int y = 0; y < c.dh && same; ++y) {
+                // The source pixel whose area holds the destination pixel's centre.
+                const int sy = static_cast<int>((y + 0.5) * c.sh / c.dh);
+                for (int x = 0; x < c.dw && same; ++x) {
+                    const int sx = static_cast<int>((x + 0.5) * c.sw / c.dw);
+                    same = doc.Picture1.GetPixel(x, y) == pic.GetPixel(sx, sy);
+                    if (!same)
+                        ADD_FAILURE() << "threads " << threads << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
