@@ -215,6 +215,36 @@ void forRowBands(int rows, int width, Fn fn)
     });
 }
 
+// n pixels from s to d with streaming stores (plain stores without SSE2).
+// The caller fences once its rows are done.
+void streamCopy(const uint32_t* __restrict s, uint32_t* __restrict d, std::size_t n)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i < n && reinterpret_cast<std::uintptr_t>(d + i) % 16 != 0; ++i)
+        d[i] = s[i];
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+        const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 12));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 4), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 8), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 12), e);
+    }
+#endif
+    for (; i < n; ++i)
+        d[i] = s[i];
+}
+
+void streamFence()
+{
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
 } // namespace
 
 // The undo copy of a big picture is the largest single piece of work some
@@ -230,30 +260,11 @@ void copyPixels(const uint32_t* from, uint32_t* to, std::size_t count, bool fres
 {
     const bool stream = !freshPages && streamingPays(count);
     forPixelBands(count, [from, to, stream](std::size_t begin, std::size_t end) {
-#if defined(__SSE2__)
         if (stream) {
-            const uint32_t* __restrict s = from + begin;
-            uint32_t* __restrict d = to + begin;
-            std::size_t n = end - begin, i = 0;
-            for (; i < n && reinterpret_cast<std::uintptr_t>(d + i) % 16 != 0; ++i)
-                d[i] = s[i];
-            for (; i + 16 <= n; i += 16) {
-                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
-                const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
-                const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 12));
-                _mm_stream_si128(reinterpret_cast<__m128i*>(d + i), a);
-                _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 4), b);
-                _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 8), c);
-                _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 12), e);
-            }
-            for (; i < n; ++i)
-                d[i] = s[i];
-            _mm_sfence(); // visible like ordinary stores once the band is handed over
+            streamCopy(from + begin, to + begin, end - begin);
+            streamFence(); // visible like ordinary stores once the band is handed over
             return;
         }
-#endif
-        (void)stream;
         std::memcpy(to + begin, from + begin, (end - begin) * sizeof(uint32_t));
     });
 }
@@ -303,14 +314,17 @@ void drawMirrored(const Surface& src, Surface& dst, int cornerX, int cornerY, in
         drawMirrored(copy, dst, cornerX, cornerY, width, height);
         return;
     }
-    // Mirrored rows are streamed past the caches on a big picture; straight
-    // rows are plain copies, which the C library already does at full speed.
-    const bool stream = mirrorX && streamingPays(dst.pixelCount());
+    // Rows of a big picture are streamed past the caches, mirrored or straight:
+    // the C library's copy of a single row never streams.
+    const bool stream = streamingPays(dst.pixelCount());
     forRowBands(h, w, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             const uint32_t* s = src.row(mirrorY ? h - 1 - y : y);
             if (!mirrorX) {
-                std::memcpy(dst.row(y), s, static_cast<std::size_t>(w) * sizeof(uint32_t));
+                if (stream)
+                    streamCopy(s, dst.row(y), static_cast<std::size_t>(w));
+                else
+                    std::memcpy(dst.row(y), s, static_cast<std::size_t>(w) * sizeof(uint32_t));
                 continue;
             }
             writeRow(dst.row(y), static_cast<std::size_t>(w), stream,
@@ -321,6 +335,8 @@ void drawMirrored(const Surface& src, Surface& dst, int cornerX, int cornerY, in
                              to[i] = *(from - i);
                      });
         }
+        if (stream && !mirrorX)
+            streamFence();
     });
 }
 

@@ -224,3 +224,26 @@ TEST(BigPictures, EnlargementsIntoOwnedAndFreshMemoryMatchTheModel)
         }
     }
 }
+
+TEST(BigPictures, FlipsPastTheStreamingSizeMatchTheModel)
+{
+    // An odd width, so rows start off the 16-byte boundaries as well as on them.
+    const Surface pic = randomSurface(2901, 2895, 77);
+    const int w = pic.width(), h = pic.height();
+    for (int threads : {1, 3}) {
+        ThreadCount count(threads);
+        Document doc = openedDocument(pic);
+        flipVertical(doc);
+        bool same = true;
+        for (int y = 0; y < h && same; ++y)
+            for (int x = 0; x < w && same; ++x)
+                same = doc.Picture1.GetPixel(x, y) == pic.GetPixel(x, h - 1 - y);
+        EXPECT_TRUE(same) << "vertical, threads " << threads;
+        EXPECT_TRUE(doc.Picture2.samePixels(pic));
+        flipHorizontal(doc);
+        for (int y = 0; y < h && same; ++y)
+            for (int x = 0; x < w && same; ++x)
+                same = doc.Picture1.GetPixel(x, y) == pic.GetPixel(w - 1 - x, h - 1 - y);
+        EXPECT_TRUE(same) << "both, threads " << threads;
+    }
+}
