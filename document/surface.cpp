@@ -8,10 +8,6 @@
 #include <utility>
 #include <vector>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include "document/rowstream.h"
 #include "document/workers.h"
 
@@ -19,29 +15,17 @@ namespace pixpad {
 
 namespace {
 constexpr std::size_t kAlign = 64;
-// A fresh buffer of a big photo costs more in first-touch page faults than the
-// command that fills it: 4 KiB pages mean tens of thousands of faults. Big
-// buffers are placed on 2 MiB boundaries and offered huge pages, one fault per
-// 2 MiB.
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
-constexpr std::size_t kHugeFrom = std::size_t(8) << 20;
 
 uint32_t* allocatePixels(std::size_t count)
 {
     if (count == 0)
         return nullptr;
-    if (count > (SIZE_MAX - kHugePage) / sizeof(uint32_t))
+    if (count > (SIZE_MAX - kAlign) / sizeof(uint32_t))
         throw std::bad_alloc();
-    std::size_t bytes = count * sizeof(uint32_t);
-    const std::size_t align = bytes >= kHugeFrom ? kHugePage : kAlign;
-    bytes = (bytes + align - 1) / align * align;
-    void* p = std::aligned_alloc(align, bytes);
+    const std::size_t bytes = (count * sizeof(uint32_t) + kAlign - 1) / kAlign * kAlign;
+    void* p = std::aligned_alloc(kAlign, bytes);
     if (!p)
         throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (align == kHugePage)
-        madvise(p, bytes, MADV_HUGEPAGE); // only advice: a refusal costs nothing
-#endif
     return static_cast<uint32_t*>(p);
 }
 } // namespace
