@@ -22,16 +22,6 @@
 
 namespace pixpad::iotest {
 
-Surface randomPicture(int w, int h, uint32_t seed)
-{
-    Surface s(w, h, kPictureBackColor);
-    std::mt19937 gen(seed);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            s.row(y)[x] = gen() & 0x00FFFFFFu;
-    return s;
-}
-
 namespace {
 
 void put16(QByteArray& b, uint32_t v)

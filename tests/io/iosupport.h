@@ -13,10 +13,12 @@
 
 #include "document/document.h"
 #include "document/surface.h"
+#include "tests/core/testsupport.h"
 
 namespace pixpad::iotest {
 
-Surface randomPicture(int w, int h, uint32_t seed);
+using pixpad::test::randomSurface;
+inline Surface randomPicture(int w, int h, uint32_t seed) { return randomSurface(w, h, seed); }
 
 // --- BMP, written independently of the program's own writer ---
 // 24-bit, rows bottom-up (or top-down with a negative height when asked).

@@ -17,18 +17,11 @@
 #include "app/MDIForm1.h"
 #include "document/io/imageio.h"
 #include "document/surface.h"
+#include "tests/core/testsupport.h"
 
 namespace pixpad::uitest {
 
-inline Surface randomPicture(int w, int h, unsigned seed)
-{
-    Surface s(w, h, kPictureBackColor);
-    std::mt19937 gen(seed);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            s.row(y)[x] = gen() & 0x00FFFFFFu;
-    return s;
-}
+inline Surface randomPicture(int w, int h, unsigned seed) { return pixpad::test::randomSurface(w, h, seed); }
 
 // A frame on a screen of the given size, with an empty icon folder.
 struct Editor {
