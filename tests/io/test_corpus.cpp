@@ -84,10 +84,12 @@ protected:
         // A guard against hangs, not a speed measurement.
         EXPECT_LT(seconds, 2.0);
 
-        if (s.expect == Expect::Open)
+        if (s.expect == Expect::Open) {
             ASSERT_TRUE(opened) << error.toStdString();
-        if (s.expect == Expect::Refuse)
+        }
+        if (s.expect == Expect::Refuse) {
             ASSERT_FALSE(opened) << "opened as " << doc.ImageWidth << "x" << doc.ImageHeight;
+        }
         if (opened) {
             EXPECT_GE(doc.ImageWidth, 1);
             EXPECT_GE(doc.ImageHeight, 1);
@@ -99,16 +101,18 @@ protected:
                 EXPECT_EQ(doc.ImageWidth, s.width);
                 EXPECT_EQ(doc.ImageHeight, s.height);
             }
-            if (s.reference)
+            if (s.reference) {
                 EXPECT_TRUE(doc.Picture1.samePixels(*s.reference))
                     << "opened, but not as the complete file does: part of the picture is missing";
+            }
         } else {
             EXPECT_EQ(before.differences(doc), "");
             EXPECT_TRUE(error.startsWith("Cannot open " + QDir::toNativeSeparators(path) + ": "))
                 << error.toStdString();
             EXPECT_GT(error.size(), QDir::toNativeSeparators(path).size() + 20) << error.toStdString();
-            if (!s.reasonFragment.isEmpty())
+            if (!s.reasonFragment.isEmpty()) {
                 EXPECT_TRUE(error.contains(s.reasonFragment)) << error.toStdString();
+            }
         }
     }
 

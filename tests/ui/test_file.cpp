@@ -96,7 +96,7 @@ TEST(Open, OpensAFileCancelsAndRefusesWithoutChangingAnything)
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("\xFF\xD8\xFF\xE0 certainly not a whole JPEG");
     junk.close();
-    for (const QString name : {QStringLiteral("junk.jpg"), QStringLiteral("missing.bmp")}) {
+    for (const QString& name : {QStringLiteral("junk.jpg"), QStringLiteral("missing.bmp")}) {
         ed.messages.clear();
         const QString file = ed.path(name);
         f.chooseOpenFile = [file] { return file; };
@@ -122,7 +122,7 @@ TEST(Save, AppendsBmpAndAsksBeforeReplacingTheFileReallyWritten)
     EXPECT_EQ(QDir(ed.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("in.bmp")});
 
     // "a" writes a.bmp; "a.bmp" writes a.bmp.bmp.
-    for (const QString name : {QStringLiteral("a"), QStringLiteral("a.bmp")}) {
+    for (const QString& name : {QStringLiteral("a"), QStringLiteral("a.bmp")}) {
         const QString chosen = ed.path(name);
         f.chooseSaveFile = [chosen] { return chosen; };
         f.Ssna_Click();
