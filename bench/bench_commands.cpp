@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchsupport.h"
 #include "colour/colourops.h"
 #include "document/document.h"
 #include "document/workers.h"
@@ -26,45 +27,9 @@
 #endif
 
 using namespace pixpad;
-using Clock = std::chrono::steady_clock;
+using namespace pixpad::bench;
 
 namespace {
-
-Surface randomPicture(int w, int h)
-{
-    Surface s(w, h, kPictureBackColor);
-    std::mt19937 gen(12345);
-    // Smooth-ish content with noise, so no branch predictor gets a free ride.
-    for (int y = 0; y < h; ++y) {
-        uint32_t* row = s.row(y);
-        for (int x = 0; x < w; ++x)
-            row[x] = gen() & 0x00FFFFFFu;
-    }
-    return s;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Median milliseconds of `run` over `repeat` timed runs after one warm-up;
-// `prepare` (untimed) runs before each.
-double timeIt(int repeat, const std::function<void()>& prepare, const std::function<void()>& run)
-{
-    std::vector<double> ms;
-    for (int i = 0; i <= repeat; ++i) {
-        if (prepare)
-            prepare();
-        auto t0 = Clock::now();
-        run();
-        auto t1 = Clock::now();
-        if (i > 0)
-            ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    return median(ms);
-}
 
 struct Row {
     std::string command;
@@ -74,17 +39,6 @@ struct Row {
     double goal; // allowed ratio to the reference; 0 = none
 };
 
-void setCustom5x5(Document& doc)
-{
-    clearmatrix(doc.filter);
-    const int w[5][5] = {{1, 2, 3, 2, 1}, {2, 3, 4, 3, 2}, {3, 4, 5, 4, 3}, {2, 3, 4, 3, 2}, {1, 2, 3, 2, 1}};
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c)
-            doc.filter.Matrix[r][c] = static_cast<int16_t>(w[r][c]);
-    doc.filter.Divide = 65;
-    doc.filter.Bias = 0;
-    doc.filter.HalfSize = 2;
-}
 
 void benchSize(int w, int h, int repeat, const std::string& only)
 {
@@ -178,7 +132,7 @@ void benchSize(int w, int h, int repeat, const std::string& only)
     add("sharpen", [&] { sharpen(doc); }, "emboss 2-tap", 1.5);
     add("diffuse", [&] { diffuse(doc); }, "blur 3x3", 1.0);
     add("custom 5x5", [&] { dofiltering(doc); }, "filter2D 5x5", 1.0, [&] {
-        setCustom5x5(doc);
+        setCustom5x5(doc.filter);
         restore();
     });
     add("resize 200%", [&] { resizePicture(doc, 2 * w, 2 * h); }, "resize 200%", 1.0, restore);

@@ -19,6 +19,7 @@
 #include "app/Form1.h"
 #include "app/MDIForm1.h"
 #include "app/PictureBox.h"
+#include "bench/benchsupport.h"
 #include "colour/colourops.h"
 #include "document/workers.h"
 #include "filters/filters.h"
@@ -26,53 +27,9 @@
 #include "geometry/ui/resizeDialog.h"
 
 using namespace pixpad;
-using Clock = std::chrono::steady_clock;
+using namespace pixpad::bench;
 
 namespace {
-
-Surface randomPicture(int w, int h)
-{
-    Surface s(w, h, kPictureBackColor);
-    std::mt19937 gen(12345);
-    for (int y = 0; y < h; ++y) {
-        uint32_t* row = s.row(y);
-        for (int x = 0; x < w; ++x)
-            row[x] = gen() & 0x00FFFFFFu;
-    }
-    return s;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeIt(int repeat, const std::function<void()>& prepare, const std::function<void()>& run)
-{
-    std::vector<double> ms;
-    for (int i = 0; i <= repeat; ++i) {
-        prepare();
-        auto t0 = Clock::now();
-        run();
-        auto t1 = Clock::now();
-        if (i > 0)
-            ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    return median(ms);
-}
-
-void setCustom5x5(FilterSettings& f)
-{
-    clearmatrix(f);
-    const int w[5][5] = {{1, 2, 3, 2, 1}, {2, 3, 4, 3, 2}, {3, 4, 5, 4, 3}, {2, 3, 4, 3, 2}, {1, 2, 3, 2, 1}};
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c)
-            f.Matrix[r][c] = static_cast<int16_t>(w[r][c]);
-    f.Divide = 65;
-    f.Bias = 0;
-    f.HalfSize = 2;
-}
 
 struct Command {
     const char* name;
