@@ -4,7 +4,9 @@
 // position is a whole number of pixels.
 #include <algorithm>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFont>
 #include <QLabel>
 #include <QRadioButton>
 #include <QWidget>
@@ -14,6 +16,15 @@ namespace pixpad {
 inline constexpr int kTwipsPerPixel = 15;
 
 constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+
+// The dialogs were laid out for an 8-point system font; today's default
+// desktop fonts are larger, so a form takes the desktop's face at 8 points.
+inline QFont designFont()
+{
+    QFont f = QApplication::font();
+    f.setPointSizeF(8.0);
+    return f;
+}
 
 // Places a control at its designed position and size, given in twips. The
 // designs assumed a small 8-point system font; a caption that this desktop's

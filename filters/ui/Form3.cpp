@@ -93,6 +93,7 @@ Form3::Form3(QWidget* owner) : QWidget(owner, Qt::Dialog)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Form3"));
     setFixedSize(px(4680), px(3195));
+    setFont(designFont());
 
     for (int k = 0; k < 25; ++k) {
         auto* box = new QLineEdit(this);

@@ -12,6 +12,7 @@ Form2::Form2(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Form2"));
+    setFont(designFont());
     resize(px(2880), px(1095));
 
     // Created in tab order.

@@ -52,6 +52,7 @@ resizeDialog::resizeDialog(QWidget* owner, int imageWidth, int imageHeight)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Resize"));
     setFixedSize(px(4155), px(2745));
+    setFont(designFont());
 
     Frame1 = new QGroupBox(QStringLiteral("New Size"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
