@@ -341,6 +341,44 @@ StatedSize jpegSize(QIODevice& device)
 
 } // namespace
 
+BmpChannelBits bmpNarrowChannels(QIODevice& file, const QByteArray& format)
+{
+    const QByteArray f = format.toLower();
+    if (f != "bmp" && f != "dib")
+        return {};
+    ByteReader in(file);
+    uint8_t head[70];
+    if (!in.read(head, 54) || head[0] != 'B' || head[1] != 'M' || le32(head + 14) < 40)
+        return {};
+    if (le16(head + 28) != 16)
+        return {}; // 32-bit fields are 8 bits wide in every file seen in practice
+    constexpr uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    const uint32_t compression = le32(head + 30);
+    uint32_t masks[4] = {0x7C00, 0x03E0, 0x001F, 0}; // 16-bit without fields is 5-5-5
+    if (compression == kBitFields || compression == kAlphaBitFields) {
+        // The fields follow the 40-byte header, or are its continuation in
+        // the longer headers: at offset 54 either way.
+        const int count = compression == kAlphaBitFields || le32(head + 14) >= 56 ? 4 : 3;
+        if (!in.read(head + 54, 4 * count))
+            return {};
+        for (int i = 0; i < count; ++i)
+            masks[i] = le32(head + 54 + 4 * i);
+    } else if (compression != kRgb) {
+        return {};
+    }
+    if (masks[3] != 0)
+        return {}; // an alpha field: the picture is blended, not widened
+    BmpChannelBits result;
+    for (int c = 0; c < 3; ++c) {
+        const int bits = __builtin_popcount(masks[c]);
+        if (bits == 0 || bits > 8)
+            return {};
+        result.bits[c] = bits;
+        result.narrow = result.narrow || bits < 8;
+    }
+    return result;
+}
+
 StatedSize statedPictureSize(QIODevice& file, const QByteArray& format)
 {
     const QByteArray f = format.toLower();

@@ -31,4 +31,16 @@ StatedSize statedPictureSize(QIODevice& file, const QByteArray& format);
 // its start; its position afterwards is undefined.
 QString checkPictureComplete(QIODevice& file, const QByteArray& format);
 
+// Qt's BMP reader widens a colour field of fewer than 8 bits by shifting it
+// up, so a 5-bit 31 becomes 248 and white in a 16-bit BMP comes out light
+// grey, where every other viewer shows white. For a BMP whose red, green and
+// blue fields are narrower than 8 bits and that has no alpha field, `narrow`
+// is set and `bits` holds the three widths (red, green, blue); the caller
+// widens such pictures properly after decoding.
+struct BmpChannelBits {
+    bool narrow = false;
+    int bits[3] = {8, 8, 8};
+};
+BmpChannelBits bmpNarrowChannels(QIODevice& file, const QByteArray& format);
+
 } // namespace pixpad

@@ -201,6 +201,7 @@ bool decode(const QString& path, Colour background, Surface& out, QString& error
         }
     }
     QImage image;
+    BmpChannelBits narrow;
     {
         // Until a size is known, the budget itself bounds what a reader may
         // allocate (the GIF reader decodes a frame just to report its size).
@@ -224,6 +225,7 @@ bool decode(const QString& path, Colour background, Surface& out, QString& error
             error = openError(path, incomplete);
             return false;
         }
+        narrow = bmpNarrowChannels(probe, format);
         image = reader.read();
     }
     if (image.isNull()) {
@@ -244,6 +246,8 @@ bool decode(const QString& path, Colour background, Surface& out, QString& error
 
     try {
         imageToSurface(image, background, out);
+        if (narrow.narrow)
+            widenNarrowChannels(out, narrow.bits);
     } catch (const std::bad_alloc&) {
         error = openError(path, QObject::tr("there is not enough memory for a picture of %1 pixels.")
                                     .arg(sizeText(image.width(), image.height())));

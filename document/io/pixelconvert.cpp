@@ -136,4 +136,28 @@ QImage surfaceToImage(const Surface& picture)
     return image;
 }
 
+void widenNarrowChannels(Surface& picture, const int bits[3])
+{
+    uint32_t table[3][256];
+    for (int c = 0; c < 3; ++c) {
+        const int b = bits[c];
+        for (uint32_t v = 0; v < 256; ++v) {
+            // Bit replication: the field's bits repeated downwards, so 0
+            // stays 0, the top value becomes 255 and steps stay even.
+            const uint32_t raw = b >= 8 ? v : v >> (8 - b);
+            uint32_t wide = 0;
+            for (int shift = 8 - b; shift > -b; shift -= b)
+                wide |= shift >= 0 ? raw << shift : raw >> -shift;
+            table[c][v] = wide << (8 * c);
+        }
+    }
+    for (int y = 0; y < picture.height(); ++y) {
+        uint32_t* row = picture.row(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            const uint32_t p = row[x];
+            row[x] = table[0][p & 0xFF] | table[1][(p >> 8) & 0xFF] | table[2][(p >> 16) & 0xFF];
+        }
+    }
+}
+
 } // namespace pixpad

@@ -16,6 +16,12 @@ namespace pixpad {
 // opaque one keeps its colour. Throws std::bad_alloc when memory runs out.
 void imageToSurface(const QImage& image, Colour background, Surface& out);
 
+// Qt's BMP reader widens a b-bit colour field by shifting it up (v << (8 - b)),
+// so a field's top value falls short of 255. This widens each such component
+// by repeating its bits downwards, as other readers do: white stays white.
+// bits[] are the red, green and blue widths (1..8; 8 leaves a channel as is).
+void widenNarrowChannels(Surface& picture, const int bits[3]);
+
 // One row of 0x00BBGGRR pixels as BMP bytes: blue, green, red per pixel.
 void rowToBgr(const uint32_t* src, uint8_t* dst, int n);
 

@@ -2,6 +2,7 @@
 // orientation, and the refusals of files that are not pictures at all.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include <QDir>
@@ -89,6 +90,95 @@ TEST_F(OpenTest, PaletteBmpAndGifTakeTheirTableColours)
     ASSERT_TRUE(loadPictureFile(write("p.gif", gif(w, h, palette, {frame})), 0, got, error))
         << error.toStdString();
     EXPECT_TRUE(samePicture(got, want));
+}
+
+namespace {
+
+// A bottom-up 16-bit BMP: 5-5-5 without fields, or with the three masks given.
+QByteArray bmp16(int w, int h, const std::vector<uint16_t>& pixels, const uint32_t* masks)
+{
+    const int stride = (w * 2 + 3) / 4 * 4;
+    const int fields = masks ? 12 : 0;
+    const int offBits = 14 + 40 + fields;
+    QByteArray b;
+    auto put16 = [&](uint32_t v) { b.append(char(v & 0xFF)).append(char(v >> 8 & 0xFF)); };
+    auto put32 = [&](uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    b.append("BM");
+    put32(static_cast<uint32_t>(offBits + stride * h));
+    put32(0);
+    put32(static_cast<uint32_t>(offBits));
+    put32(40);
+    put32(static_cast<uint32_t>(w));
+    put32(static_cast<uint32_t>(h));
+    put16(1);
+    put16(16);
+    put32(masks ? 3 : 0);
+    put32(static_cast<uint32_t>(stride * h));
+    put32(2835);
+    put32(2835);
+    put32(0);
+    put32(0);
+    for (int i = 0; i < 3 && masks; ++i)
+        put32(masks[i]);
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; ++x)
+            put16(pixels[static_cast<size_t>(y * w + x)]);
+        b.append(QByteArray(stride - 2 * w, '\0'));
+    }
+    return b;
+}
+
+// What a b-bit field means in 8 bits: 0 is black, the top value full, and
+// the steps in between as even as 8 bits allow.
+int widened(int v, int bits) { return static_cast<int>(std::lround(v * 255.0 / ((1 << bits) - 1))); }
+
+} // namespace
+
+// Other readers show a 16-bit BMP's white as white; Qt's reader alone left
+// it light grey (a 5-bit field shifted up tops out at 248).
+TEST_F(OpenTest, SixteenBitBmpFieldsWidenToTheFullRange)
+{
+    const int w = 32, h = 3;
+    const uint32_t masks565[3] = {0xF800, 0x07E0, 0x001F};
+    struct Case {
+        const char* name;
+        const uint32_t* masks;
+        int bits[3];
+        int shift[3];
+    } cases[] = {{"555.bmp", nullptr, {5, 5, 5}, {10, 5, 0}}, {"565.bmp", masks565, {5, 6, 5}, {11, 5, 0}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint16_t> pixels(w * h);
+        // Row 0 every level of each field, row 1 white and black, row 2 mixed.
+        for (int x = 0; x < w; ++x) {
+            uint16_t v = 0;
+            for (int ch = 0; ch < 3; ++ch)
+                v |= static_cast<uint16_t>((x % (1 << c.bits[ch])) << c.shift[ch]);
+            pixels[x] = v;
+            pixels[w + x] = x % 2 ? 0 : static_cast<uint16_t>(c.masks ? 0xFFFF : 0x7FFF);
+            pixels[2 * w + x] = static_cast<uint16_t>((x * 2654435761u) >> 7);
+        }
+        Surface got;
+        QString error;
+        ASSERT_TRUE(loadPictureFile(write(c.name, bmp16(w, h, pixels, c.masks)), 0, got, error))
+            << error.toStdString();
+        ASSERT_EQ(got.width(), w);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint16_t v = pixels[static_cast<size_t>(y * w + x)];
+                int want[3];
+                for (int ch = 0; ch < 3; ++ch) {
+                    const int field = v >> c.shift[ch] & ((1 << c.bits[ch]) - 1);
+                    want[ch] = widened(field, c.bits[ch]);
+                }
+                const Colour px = got.GetPixel(x, y);
+                for (int ch = 0; ch < 3; ++ch)
+                    EXPECT_LE(std::abs((px >> (8 * ch) & 0xFF) - want[ch]), 1)
+                        << "pixel " << x << "," << y << " channel " << ch;
+            }
+        EXPECT_EQ(got.GetPixel(0, 1), rgb(255, 255, 255));
+        EXPECT_EQ(got.GetPixel(1, 1), rgb(0, 0, 0));
+    }
 }
 
 TEST_F(OpenTest, AnimatedGifGivesItsFirstFrame)
